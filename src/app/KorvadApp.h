@@ -1,0 +1,43 @@
+#pragma once
+
+#include <platform/tarn/Application.h>
+
+class Korvad;
+
+// The daemon's application object: checks the modem once at start, creates
+// the core, and reports the two boot stages to the init system's fifo.
+class KorvadApp : public Tarn::Application
+{
+    Q_OBJECT
+public:
+    KorvadApp(int& argc, char** argv);
+
+    // Called once by main() before the event loop runs.
+    void startDaemon();
+
+    bool isZombie() const { return m_zombie; }
+
+    // "/var/run/upstart.fifo" unless KORVAD_UPSTART_FIFO names another path.
+    static QString fifoPath();
+    // The shell command that writes one token into the fifo.
+    static QByteArray upstartCommand(const char* token);
+
+public Q_SLOTS:
+    void updateUpstart(bool ready, bool done);
+
+private Q_SLOTS:
+    void updateUpstartDone();
+
+protected:
+    void releasePrestart() override;
+
+private:
+    void checkModem();
+    void showModemFailure();
+
+    Korvad* daemon = nullptr;
+    bool modemFailure = false;
+    bool readyReported = false;
+    bool doneReported = false;
+    bool m_zombie = false;
+};

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+
+class QDBusServiceWatcher;
+
+namespace Cellular {
+
+// The one connection to oFono that every cellular object shares. It follows
+// the first modem of org.ofono.Manager (ModemAdded/ModemRemoved) and keeps
+// that modem's org.ofono.Modem properties current from PropertyChanged.
+//
+// Started lazily by the first object that needs it. The first start asks
+// oFono synchronously, with a bounded wait, so that an object constructed
+// at boot can read a meaningful state at once; later changes arrive as signals.
+//
+// A modem found unpowered is asked to power up (it must be, for its SIM to be
+// read). A modem that answers that request with org.ofono.Error.Failed or
+// NotAvailable has positively failed. oFono absent, slow or without a modem
+// is never a failure.
+class OfonoModem : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr const char* Service = "org.ofono";
+    static constexpr const char* ManagerInterface = "org.ofono.Manager";
+    static constexpr const char* ModemInterface = "org.ofono.Modem";
+    // Longest the first start blocks on GetModems and on the power-up request.
+    static constexpr int ListTimeoutMs = 2000;
+    static constexpr int PowerTimeoutMs = 3000;
+
+    static OfonoModem* instance();
+
+    QDBusConnection bus() const { return m_bus; }
+    bool hasModem() const { return !m_path.isEmpty(); }
+    QString path() const { return m_path; }
+    QVariantMap modemProperties() const { return m_modemProperties; }
+    QStringList interfaces() const;
+    bool hasInterface(const QString& interface) const;
+    bool powerFailed() const { return m_powerFailed; }
+
+Q_SIGNALS:
+    // The followed modem appeared, changed or went (empty path).
+    void modemChanged(const QString& path);
+    void modemPropertyChanged(const QString& name, const QVariant& value);
+    // Any of the above, once per change: cheap to recompute derived state.
+    void stateChanged();
+
+private Q_SLOTS:
+    void onModemAdded(const QDBusObjectPath& path, const QVariantMap& properties);
+    void onModemRemoved(const QDBusObjectPath& path);
+    void onModemPropertyChanged(const QString& name, const QDBusVariant& value);
+    void onServiceRegistered();
+    void onServiceUnregistered();
+
+private:
+    OfonoModem();
+    void listModems(bool blocking);
+    void takeModemList(const QDBusMessage& reply);
+    void followModem(const QString& path, const QVariantMap& properties);
+    void dropModem();
+    void powerUpIfNeeded(bool blocking);
+
+    QDBusConnection m_bus;
+    QDBusServiceWatcher* m_watcher;
+    QString m_path;
+    QVariantMap m_modemProperties;
+    bool m_powerFailed = false;
+    bool m_powerRequested = false;
+    bool m_starting = false;
+};
+
+} // namespace Cellular

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QApplication>
+#include <QString>
+#include <QStringList>
+
+class QDBusConnection;
+
+namespace Tarn {
+
+class ApplicationService;
+
+// The toolkit's application: a widgets application that can be started
+// "prestarted" (window-less until the platform releases it) and that owns a
+// message handler governed by its own "-output-level" option.
+//
+// Options it understands: -prestart, -output-level debug|warning|critical|none, -h.
+class Application : public QApplication
+{
+    Q_OBJECT
+public:
+    enum PrestartMode {
+        NoPrestart = 0,
+        Normal = 1,
+        LazyShutdown = 2,
+        NormalMultiWindow = 3,
+        LazyShutdownMultiWindow = 4
+    };
+    Q_ENUM(PrestartMode)
+
+    Application(int& argc, char** argv, const QString& appIdentifier = QString(),
+                ApplicationService* service = nullptr);
+    ~Application() override;
+
+    static Application* instance();
+
+    void setPrestartMode(PrestartMode mode);
+    PrestartMode prestartMode() const { return m_prestartMode; }
+
+    // True from a "-prestart" start until the platform releases the process.
+    bool isPrestarted() const { return m_prestarted; }
+
+    // The bus name and path on which the platform releases the prestart.
+    QString serviceName() const;
+    static QString releasePath();
+    static QString releaseInterface();
+
+    // Applies a theme style sheet found next to the binary ("theme/") or in
+    // the installed data folder; false when there is none.
+    bool loadStyleSheet(const QString& fileName);
+    static QStringList themeDirs();
+
+public Q_SLOTS:
+    // Called over the session bus; only the first call while prestarted counts.
+    void release();
+
+Q_SIGNALS:
+    void prestartReleased();
+
+protected:
+    // Called once when the prestart ends, before prestartReleased() is emitted.
+    virtual void releasePrestart();
+
+private:
+    void registerOnSessionBus();
+
+    QString m_identifier;
+    PrestartMode m_prestartMode = NoPrestart;
+    bool m_prestarted = false;
+};
+
+} // namespace Tarn

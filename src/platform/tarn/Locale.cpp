@@ -1,0 +1,142 @@
+#include "Locale.h"
+
+#include "../Trace.h"
+
+#include <QCoreApplication>
+#include <QTranslator>
+
+#ifndef KORVA_TRANSLATIONS_DIR
+#define KORVA_TRANSLATIONS_DIR "/usr/share/korvad/translations"
+#endif
+
+namespace Tarn {
+
+namespace {
+Locale* g_default = nullptr;
+}
+
+Locale::Locale()
+    : Locale(QLocale::system())
+{
+}
+
+Locale::Locale(const QLocale& locale)
+    : m_locale(locale)
+{
+}
+
+Locale::~Locale()
+{
+    if (g_default == this) {
+        deactivate();
+        g_default = nullptr;
+    }
+    qDeleteAll(m_translators);
+}
+
+QStringList Locale::translationDirs()
+{
+    // Next to the binary first, so a build tree runs without installing.
+    QStringList dirs;
+    if (QCoreApplication::instance())
+        dirs << QCoreApplication::applicationDirPath() + QStringLiteral("/translations");
+    dirs << QStringLiteral(KORVA_TRANSLATIONS_DIR);
+    return dirs;
+}
+
+void Locale::installTrCatalog(const QString& catalog)
+{
+    auto* translator = new QTranslator;
+    bool loaded = false;
+    for (const QString& dir : translationDirs()) {
+        loaded = translator->load(m_locale, catalog, QStringLiteral("_"), dir)
+            || translator->load(catalog + QStringLiteral("_en"), dir);
+        if (loaded)
+            break;
+    }
+    if (!loaded) {
+        qWarning("No translation catalogue \"%s\" for %s: texts show as their identifiers",
+                 qPrintable(catalog), qPrintable(m_locale.name()));
+        delete translator;
+        return;
+    }
+    KTRACE() << catalog << translator->filePath();
+    m_catalogs << catalog;
+    m_translators << translator;
+    if (m_active && QCoreApplication::instance())
+        QCoreApplication::installTranslator(translator);
+}
+
+void Locale::setDefault(Locale* locale)
+{
+    if (g_default == locale)
+        return;
+    if (g_default)
+        g_default->deactivate();
+    g_default = locale;
+    if (g_default)
+        g_default->activate();
+}
+
+Locale* Locale::defaultLocale()
+{
+    return g_default;
+}
+
+void Locale::activate()
+{
+    m_active = true;
+    QLocale::setDefault(m_locale);
+    if (QCoreApplication::instance())
+        for (QTranslator* t : m_translators)
+            QCoreApplication::installTranslator(t);
+}
+
+void Locale::deactivate()
+{
+    m_active = false;
+    if (QCoreApplication::instance())
+        for (QTranslator* t : m_translators)
+            QCoreApplication::removeTranslator(t);
+}
+
+QString Locale::mediumDateTimeFormat() const
+{
+    // Qt knows short and long forms only; medium is the abbreviated month
+    // with a full year, and the time with seconds.
+    QString time = m_locale.timeFormat(QLocale::ShortFormat);
+    if (!time.contains(QLatin1String("ss")))
+        time.replace(QLatin1String("mm"), QLatin1String("mm:ss"));
+    return QStringLiteral("d MMM yyyy ") + time;
+}
+
+QString Locale::formatDateTime(const QDateTime& dateTime, DateType date, TimeType time) const
+{
+    if (date == DateMedium && time == TimeMedium)
+        return m_locale.toString(dateTime, mediumDateTimeFormat());
+    const QLocale::FormatType dateFormat = date >= DateLong ? QLocale::LongFormat : QLocale::ShortFormat;
+    const QLocale::FormatType timeFormat = time >= TimeLong ? QLocale::LongFormat : QLocale::ShortFormat;
+    QStringList parts;
+    if (date != DateNone)
+        parts << m_locale.toString(dateTime.date(), dateFormat);
+    if (time != TimeNone)
+        parts << m_locale.toString(dateTime.time(), timeFormat);
+    return parts.join(QLatin1Char(' '));
+}
+
+QString Locale::formatNumber(qlonglong number) const
+{
+    return m_locale.toString(number);
+}
+
+QString Locale::formatNumber(double number, int precision) const
+{
+    return m_locale.toString(number, 'f', precision);
+}
+
+QChar Locale::decimalPoint() const
+{
+    return m_locale.decimalPoint().at(0);
+}
+
+} // namespace Tarn

@@ -1,0 +1,111 @@
+#include "DaemonProcess.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusServiceWatcher>
+#include <QElapsedTimer>
+#include <QSignalSpy>
+
+#include <csignal>
+
+DaemonProcess::DaemonProcess()
+    : m_env(QProcessEnvironment::systemEnvironment())
+{
+    m_env.insert(QStringLiteral("KORVAD_LOG_FILE"), m_dir.path() + QStringLiteral("/korvad.log"));
+    // Without a reader a token write would block; tests that read set their own fifo.
+    m_env.insert(QStringLiteral("KORVAD_UPSTART_FIFO"), m_dir.path() + QStringLiteral("/no-reader"));
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+}
+
+DaemonProcess::~DaemonProcess()
+{
+    stop();
+}
+
+QString DaemonProcess::binary()
+{
+    return qEnvironmentVariable("KORVAD_BINARY");
+}
+
+void DaemonProcess::setFifo(const QString& path)
+{
+    m_env.insert(QStringLiteral("KORVAD_UPSTART_FIFO"), path);
+}
+
+QString DaemonProcess::logFile() const
+{
+    return m_env.value(QStringLiteral("KORVAD_LOG_FILE"));
+}
+
+bool DaemonProcess::start(const QStringList& arguments)
+{
+    m_process.setProcessEnvironment(m_env);
+    m_process.start(binary(), arguments);
+    return m_process.waitForStarted();
+}
+
+QString DaemonProcess::output()
+{
+    // Drain the pipe now: blocking bus calls in between keep QProcess from
+    // noticing data by itself.
+    if (m_process.state() == QProcess::Running)
+        while (m_process.waitForReadyRead(0)) { }
+    m_output += QString::fromLocal8Bit(m_process.readAll());
+    return m_output;
+}
+
+int DaemonProcess::waitForOutput(const QString& text, int timeoutMs, int from)
+{
+    QElapsedTimer timer;
+    timer.start();
+    for (;;) {
+        const int at = output().indexOf(text, from);
+        if (at >= 0)
+            return at + text.size();
+        const int left = timeoutMs - int(timer.elapsed());
+        if (left <= 0 || m_process.state() == QProcess::NotRunning)
+            return output().indexOf(text, from) >= 0 ? output().indexOf(text, from) + text.size() : -1;
+        m_process.waitForReadyRead(left);
+    }
+}
+
+bool DaemonProcess::waitForExit(int timeoutMs)
+{
+    const bool exited = m_process.state() == QProcess::NotRunning || m_process.waitForFinished(timeoutMs);
+    output();
+    return exited;
+}
+
+bool DaemonProcess::ping()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const QString name = QStringLiteral("com.vexa.korvad");
+    if (!bus.interface()->isServiceRegistered(name)) {
+        QDBusServiceWatcher watcher(name, bus, QDBusServiceWatcher::WatchForRegistration);
+        QSignalSpy up(&watcher, &QDBusServiceWatcher::serviceRegistered);
+        if (!bus.interface()->isServiceRegistered(name) && !up.wait(20000))
+            return false;
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(name, QStringLiteral("/com/vexa/korvad"),
+                                                       QStringLiteral("org.freedesktop.DBus.Peer"),
+                                                       QStringLiteral("Ping"));
+    return bus.call(call, QDBus::Block, 20000).type() == QDBusMessage::ReplyMessage;
+}
+
+void DaemonProcess::interrupt()
+{
+    ::kill(pid_t(m_process.processId()), SIGINT);
+}
+
+void DaemonProcess::stop()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.terminate();
+    if (!m_process.waitForFinished(5000)) {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+    output();
+}

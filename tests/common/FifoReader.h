@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <QTemporaryDir>
+
+class QSocketNotifier;
+
+// The init system's side of the boot fifo: a fifo in a temporary folder,
+// held open for reading (and writing, so it never reports end of file)
+// and collecting the tokens written into it, one per line.
+class FifoReader : public QObject
+{
+    Q_OBJECT
+public:
+    FifoReader();
+    ~FifoReader() override;
+
+    QString path() const { return m_path; }
+    QStringList tokens() const { return m_tokens; }
+    bool waitForTokens(int count, int timeoutMs = 20000);
+
+Q_SIGNALS:
+    void tokenRead(const QString& token);
+
+private:
+    void readAvailable();
+
+    QTemporaryDir m_dir;
+    QString m_path;
+    int m_fd = -1;
+    QSocketNotifier* m_notifier = nullptr;
+    QByteArray m_buffer;
+    QStringList m_tokens;
+};

@@ -1,0 +1,65 @@
+#include "XTools.h"
+
+#include <QProcess>
+
+namespace XTools {
+
+QString run(const QString& program, const QStringList& args, int* exitCode, int timeoutMs)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+    }
+    if (exitCode)
+        *exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return QString::fromLocal8Bit(p.readAllStandardOutput());
+}
+
+QStringList findWindows(const QString& name, bool wait, int timeoutMs)
+{
+    QStringList args;
+    if (wait) {
+        // xdotool polls the display itself until the window is there.
+        args << QStringLiteral("%1s").arg(timeoutMs / 1000) << QStringLiteral("xdotool")
+             << QStringLiteral("search") << QStringLiteral("--sync");
+    } else {
+        args << QStringLiteral("10s") << QStringLiteral("xdotool") << QStringLiteral("search");
+    }
+    args << QStringLiteral("--onlyvisible") << QStringLiteral("--name") << name;
+    return run(QStringLiteral("timeout"), args, nullptr, timeoutMs + 5000).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+bool key(const QString& windowId, const QString& keyName)
+{
+    int rc = -1;
+    // No window manager runs under the tests: focus the window directly and
+    // type through XTEST, which Qt treats as real input.
+    run(QStringLiteral("xdotool"), { QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId }, nullptr);
+    run(QStringLiteral("xdotool"), { QStringLiteral("key"), keyName }, &rc);
+    return rc == 0;
+}
+
+bool click(int x, int y)
+{
+    int rc = -1;
+    run(QStringLiteral("xdotool"), { QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(x),
+                                     QString::number(y), QStringLiteral("click"), QStringLiteral("1") }, &rc);
+    return rc == 0;
+}
+
+QString xprop(const QString& windowId, const QString& property)
+{
+    return run(QStringLiteral("xprop"), { QStringLiteral("-id"), windowId, property }).trimmed();
+}
+
+bool screenshot(const QString& pngPath)
+{
+    int rc = -1;
+    run(QStringLiteral("sh"), { QStringLiteral("-c"),
+                                QStringLiteral("xwd -root -silent | convert xwd:- png:'%1'").arg(pngPath) }, &rc);
+    return rc == 0;
+}
+
+} // namespace XTools

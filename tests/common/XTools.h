@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The X display as a user sees it, through xdotool, xprop and xwd.
+namespace XTools {
+
+// Window ids whose title matches `name` (a regular expression); waits up to
+// `timeoutMs` for at least one when `wait` is set.
+QStringList findWindows(const QString& name, bool wait, int timeoutMs = 15000);
+bool key(const QString& windowId, const QString& keyName);
+bool click(int x, int y);
+QString xprop(const QString& windowId, const QString& property);
+// Saves a PNG of the whole screen (needs ImageMagick's convert).
+bool screenshot(const QString& pngPath);
+QString run(const QString& program, const QStringList& args, int* exitCode = nullptr, int timeoutMs = 20000);
+
+} // namespace XTools

@@ -1,0 +1,98 @@
+#include <DaemonProcess.h>
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The real binary's command line and log outputs.
+class TestCommandLine : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QByteArray readFile(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+private Q_SLOTS:
+    void usageText()
+    {
+        DaemonProcess daemon;
+        QVERIFY(daemon.start({ QStringLiteral("-hh") }));
+        QVERIFY(daemon.waitForExit());
+        QCOMPARE(daemon.process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(daemon.process().exitCode(), 0);
+        QCOMPARE(daemon.output(),
+                 QStringLiteral("main: Start Korvad \n"
+                                "\nUsage: korvad\n\t[-h] Tarn application help.\n\t[-hh] This internal help.\n"
+                                "\t[-log] Print logs to stdout. Same as [-output-level debug]\n"
+                                "\t[-filelog] Print logs to /tmp/korvad.log.\n"
+                                "\t[-uptimelog] Print logs in uptime format to stdout.\n\n"));
+    }
+
+    void firstOptionWins_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("output"); // file, plain, uptime or toolkit
+
+        QTest::newRow("filelog before log") << QStringList { "-log", "-filelog" } << "file";
+        QTest::newRow("filelog before hh") << QStringList { "-hh", "-filelog" } << "file";
+        QTest::newRow("log before uptimelog") << QStringList { "-uptimelog", "-log" } << "plain";
+        QTest::newRow("uptimelog before hh") << QStringList { "-hh", "-uptimelog" } << "uptime";
+        QTest::newRow("unknown options ignored") << QStringList { "-foo", "--log", "-LOG", "log" } << "toolkit";
+        QTest::newRow("toolkit level debug") << QStringList { "-output-level", "debug" } << "toolkit-debug";
+    }
+
+    void firstOptionWins()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, output);
+        DaemonProcess daemon;
+        QVERIFY(daemon.start(args));
+        QVERIFY2(daemon.ping(), qPrintable(daemon.output()));
+        const QString err = daemon.output();
+        const QByteArray log = readFile(daemon.logFile());
+
+        QVERIFY2(!err.contains(QLatin1String("Usage:")), qPrintable(err));
+        QCOMPARE(log.contains("\tD: Start korvad process \n"), output == QLatin1String("file"));
+        static const QRegularExpression uptimeLine(
+            QStringLiteral("^\\d+\\.\\d\\d\\t\\[korvad\\]\\tDebug: Start korvad process \\n"),
+            QRegularExpression::MultilineOption);
+        QCOMPARE(uptimeLine.match(err).hasMatch(), output == QLatin1String("uptime"));
+        QCOMPARE(err.contains(QRegularExpression(QStringLiteral("^Start korvad process \\n"),
+                                                 QRegularExpression::MultilineOption)),
+                 output == QLatin1String("plain"));
+        QCOMPARE(err.contains(QLatin1String("korvad: Debug: Start korvad process")),
+                 output == QLatin1String("toolkit-debug"));
+        if (output == QLatin1String("file") || output == QLatin1String("toolkit"))
+            QVERIFY2(!err.contains(QLatin1String("Start korvad process")), qPrintable(err));
+    }
+
+    void missingLogFolderKeepsRunning()
+    {
+        DaemonProcess daemon;
+        daemon.environment().insert(QStringLiteral("KORVAD_LOG_FILE"), QStringLiteral("/nonexistent/korva/x.log"));
+        QVERIFY(daemon.start({ QStringLiteral("-filelog") }));
+        QVERIFY(daemon.ping());
+        QCOMPARE(daemon.process().state(), QProcess::Running);
+    }
+
+    void interruptTwiceQuitsOnce()
+    {
+        DaemonProcess daemon;
+        QVERIFY(daemon.start({ QStringLiteral("-log") }));
+        QVERIFY(daemon.ping());
+        daemon.interrupt();
+        daemon.interrupt();
+        QVERIFY(daemon.waitForExit());
+        QCOMPARE(daemon.process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(daemon.process().exitCode(), 0);
+        QCOMPARE(daemon.output().count(QLatin1String("Interrupted: quitting")), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "tst_commandline.moc"

@@ -47,6 +47,7 @@ void KorvadApp::startDaemon()
         qDebug("Modem failure: korvad is zombie.");
         LogOutput::syslogInfo("Modem failure: korvad is zombie.");
         setApplicationName(applicationName() + QStringLiteral(" ZOMBIE"));
+        KTRACE() << "application name:" << applicationName();
         m_zombie = true;
         return;
     }

@@ -87,9 +87,12 @@ bool DaemonProcess::ping()
         if (!bus.interface()->isServiceRegistered(name) && !up.wait(20000))
             return false;
     }
+    // Peer.Ping is answered by the bus thread; a property read of the
+    // application's own interface is served by the GUI thread's event loop.
     QDBusMessage call = QDBusMessage::createMethodCall(name, QStringLiteral("/com/vexa/korvad"),
-                                                       QStringLiteral("org.freedesktop.DBus.Peer"),
-                                                       QStringLiteral("Ping"));
+                                                       QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                       QStringLiteral("GetAll"));
+    call << QStringLiteral("com.vexa.korvad.Application");
     return bus.call(call, QDBus::Block, 20000).type() == QDBusMessage::ReplyMessage;
 }
 

@@ -1,0 +1,136 @@
+#include <DaemonProcess.h>
+#include <FifoReader.h>
+#include <MockService.h>
+#include <XTools.h>
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QTest>
+
+// The start-up modem check of the real daemon against a simulated oFono:
+// a failed modem turns korvad into a zombie that only shows the failure and
+// reports both boot stages.
+class TestModemCheck : public QObject
+{
+    Q_OBJECT
+
+private:
+    static constexpr const char* DialogTitle = "^Error$";
+
+    static QVariantMap failedModem() { return { { QStringLiteral("power_fails"), true } }; }
+
+    static bool release()
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            QStringLiteral("com.vexa.korvad"), QStringLiteral("/com/vexa/korvad"),
+            QStringLiteral("com.vexa.korvad.Application"), QStringLiteral("Release"));
+        return QDBusConnection::sessionBus().call(call, QDBus::Block, 20000).type() == QDBusMessage::ReplyMessage;
+    }
+
+private Q_SLOTS:
+    void failedModemMakesZombie()
+    {
+        MockService ofono(QStringLiteral("ofono_sim"), QStringLiteral("org.ofono"), MockService::SystemBus,
+                          failedModem());
+        QVERIFY(ofono.start());
+        FifoReader fifo;
+        DaemonProcess daemon;
+        daemon.setFifo(fifo.path());
+        QVERIFY(daemon.start());
+
+        QVERIFY2(fifo.waitForTokens(1), qPrintable(daemon.output()));
+        QCOMPARE(fifo.tokens(), QStringList { QStringLiteral("KORVA_READY") });
+        const QStringList windows = XTools::findWindows(QLatin1String(DialogTitle), true);
+        QCOMPARE(windows.size(), 1);
+        QVERIFY(daemon.ping());
+        QVERIFY(daemon.output().contains(QLatin1String("Modem failure: korvad is zombie.")));
+        // The dialog speaks English, not identifiers.
+        QVERIFY(XTools::xprop(windows.first(), QStringLiteral("WM_NAME")).contains(QLatin1String("\"Error\"")));
+        QVERIFY(daemon.output().contains(QLatin1String("application name: korvad ZOMBIE\n")));
+        // The boot waits for the user.
+        QCOMPARE(fifo.tokens().size(), 1);
+        // The zombie offers none of the daemon's services.
+        QVERIFY(!daemon.output().contains(QLatin1String("starting Korva UI daemon")));
+
+        QVERIFY(XTools::key(windows.first(), QStringLiteral("Return")));
+        QVERIFY(fifo.waitForTokens(2));
+        QCOMPARE(fifo.tokens(), (QStringList { QStringLiteral("KORVA_READY"), QStringLiteral("PIN_CODE_DONE") }));
+        QVERIFY(daemon.ping());
+        QVERIFY(XTools::findWindows(QLatin1String(DialogTitle), false).isEmpty());
+    }
+
+    void prestartedZombieWaitsForRelease()
+    {
+        MockService ofono(QStringLiteral("ofono_sim"), QStringLiteral("org.ofono"), MockService::SystemBus,
+                          failedModem());
+        QVERIFY(ofono.start());
+        FifoReader fifo;
+        DaemonProcess daemon;
+        daemon.setFifo(fifo.path());
+        QVERIFY(daemon.start({ QStringLiteral("-log"), QStringLiteral("-prestart") }));
+
+        QVERIFY(fifo.waitForTokens(1));
+        QVERIFY(daemon.ping());
+        QVERIFY(XTools::findWindows(QLatin1String(DialogTitle), false).isEmpty());
+
+        QVERIFY(release());
+        const QStringList windows = XTools::findWindows(QLatin1String(DialogTitle), true);
+        QCOMPARE(windows.size(), 1);
+        // A second release shows nothing more.
+        QVERIFY(release());
+        QVERIFY(daemon.ping());
+        QCOMPARE(XTools::findWindows(QLatin1String(DialogTitle), false).size(), 1);
+        QCOMPARE(fifo.tokens().size(), 1);
+
+        QVERIFY(XTools::key(windows.first(), QStringLiteral("Return")));
+        QVERIFY(fifo.waitForTokens(2));
+        QCOMPARE(fifo.tokens(), (QStringList { QStringLiteral("KORVA_READY"), QStringLiteral("PIN_CODE_DONE") }));
+        QVERIFY(release());
+        QVERIFY(daemon.ping());
+        QVERIFY(XTools::findWindows(QLatin1String(DialogTitle), false).isEmpty());
+    }
+
+    void onlyAFailedModemIsFatal_data()
+    {
+        QTest::addColumn<bool>("withOfono");
+        QTest::addColumn<QVariantMap>("params");
+        QTest::newRow("modem up") << true << QVariantMap {};
+        QTest::newRow("modem unpowered") << true << QVariantMap { { QStringLiteral("powered"), false } };
+        QTest::newRow("no modem yet") << true << QVariantMap { { QStringLiteral("modem_absent"), true } };
+        QTest::newRow("oFono absent") << false << QVariantMap {};
+    }
+
+    void onlyAFailedModemIsFatal()
+    {
+        QFETCH(bool, withOfono);
+        QFETCH(QVariantMap, params);
+        MockService ofono(QStringLiteral("ofono_sim"), QStringLiteral("org.ofono"), MockService::SystemBus, params);
+        if (withOfono)
+            QVERIFY(ofono.start());
+        DaemonProcess daemon;
+        QVERIFY(daemon.start());
+        QVERIFY(daemon.ping());
+        QVERIFY2(daemon.output().contains(QLatin1String("starting Korva UI daemon")), qPrintable(daemon.output()));
+        QVERIFY(!daemon.output().contains(QLatin1String("zombie")));
+        QVERIFY(XTools::findWindows(QLatin1String(DialogTitle), false).isEmpty());
+    }
+
+    void missingFifoDoesNotStopTheZombie()
+    {
+        MockService ofono(QStringLiteral("ofono_sim"), QStringLiteral("org.ofono"), MockService::SystemBus,
+                          failedModem());
+        QVERIFY(ofono.start());
+        DaemonProcess daemon;
+        daemon.setFifo(QStringLiteral("/nonexistent/korva/upstart.fifo"));
+        QVERIFY(daemon.start());
+        const QStringList windows = XTools::findWindows(QLatin1String(DialogTitle), true);
+        QCOMPARE(windows.size(), 1);
+        QVERIFY(XTools::key(windows.first(), QStringLiteral("Return")));
+        QVERIFY(daemon.waitForOutput(QStringLiteral("PIN_CODE_DONE in")) > 0);
+        QVERIFY(daemon.ping());
+        QCOMPARE(daemon.output().count(QLatin1String("KORVA_READY in")), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestModemCheck)
+#include "tst_modemcheck.moc"

@@ -1,0 +1,101 @@
+'''feedbackd mock (session bus, org.sigxcpu.Feedback, object
+/org/sigxcpu/Feedback, interface org.sigxcpu.Feedback).
+
+Load with
+  /usr/bin/python3 -m dbusmock --template tests/mocks/feedbackd.py -p '{...}'
+
+Methods:
+  TriggerFeedback(s app_id, s event, a{sv} hints, i timeout) -> u id
+      ids count 1, 2, ...; empty app_id or event ->
+      org.freedesktop.DBus.Error.InvalidArgs (no id used). An event that is
+      not known gets an id all the same and FeedbackEnded(id, 4294967295)
+      right after the reply. A known event stays running until EndFeedback
+      or FinishFeedback - the mock never ends one on its own.
+  EndFeedback(u id)   running id: FeedbackEnded(id, 2) after the reply;
+                      any other id: succeeds silently
+  Property Profile (s, via org.freedesktop.DBus.Properties)
+
+Parameters (JSON keys, all optional):
+  events   list of known event names (default: the 15 korvad events in
+           data/feedbackd/korvad.json)
+  profile  initial Profile                          (default "full")
+
+Control methods (org.freedesktop.DBus.Mock on /org/sigxcpu/Feedback):
+  FinishFeedback(u id, u reason)  forget the id and emit FeedbackEnded(id,
+                                  reason) (0 = ran out, 1 = timeout); any id,
+                                  running or not
+  GetRunning() -> au              ids still running, ascending
+
+Every call, control ones included, is in the main object's call log.
+'''
+
+import dbus
+import dbusmock
+from gi.repository import GLib
+
+BUS_NAME = 'org.sigxcpu.Feedback'
+MAIN_OBJ = '/org/sigxcpu/Feedback'
+MAIN_IFACE = 'org.sigxcpu.Feedback'
+SYSTEM_BUS = False
+
+DEFAULT_EVENTS = [
+    'sim.error', 'sim.rejected', 'sim.added', 'sim.removed',
+    'provisioning.query', 'pin.query', 'cellular.positive',
+    'cellular.disconnected', 'sim.error.sound', 'sim.error.strong',
+    'pin_query', 'query_strong', 'warning_tacticon', 'warning_strong',
+    'warning_snd',
+]
+REASON_ENDED = 2
+REASON_NOT_FOUND = 0xFFFFFFFF
+
+
+def _emit_ended(mock, fid, reason):
+    # the caller gets its id before it can hear that the feedback ended
+    def send():
+        mock.EmitSignal(MAIN_IFACE, 'FeedbackEnded', 'uu',
+                        [dbus.UInt32(fid), dbus.UInt32(reason)])
+        return False
+    GLib.idle_add(send, priority=GLib.PRIORITY_HIGH)
+
+
+def _trigger(mock, app_id, event, _hints, _timeout):
+    if not app_id or not event:
+        raise dbus.exceptions.DBusException('app_id and event must not be empty',
+                                            name='org.freedesktop.DBus.Error.InvalidArgs')
+    fid = mock.next_id
+    mock.next_id += 1
+    if str(event) in mock.events:
+        mock.running[fid] = (str(app_id), str(event))
+    else:
+        _emit_ended(mock, fid, REASON_NOT_FOUND)
+    return dbus.UInt32(fid)
+
+
+def _end(mock, fid, reason):
+    if mock.running.pop(int(fid), None) is not None:
+        _emit_ended(mock, fid, reason)
+
+
+def load(mock, parameters):
+    parameters = parameters or {}
+    mock.events = {str(e) for e in parameters.get('events', DEFAULT_EVENTS)}
+    mock.next_id = 1
+    mock.running = {}
+    mock.AddProperty(MAIN_IFACE, 'Profile',
+                     dbus.String(parameters.get('profile', 'full')))
+    mock.AddMethods(MAIN_IFACE, [
+        ('TriggerFeedback', 'ssa{sv}i', 'u', _trigger),
+        ('EndFeedback', 'u', '', lambda m, fid: _end(m, fid, REASON_ENDED)),
+    ])
+
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='uu', out_signature='')
+def FinishFeedback(self, fid, reason):
+    # emitted even for ids that are not running, to fake stray signals
+    self.running.pop(int(fid), None)
+    _emit_ended(self, fid, reason)
+
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='', out_signature='au')
+def GetRunning(self):
+    return dbus.Array(sorted(self.running), signature='u')

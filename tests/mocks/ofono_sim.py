@@ -1,0 +1,693 @@
+'''oFono mock with one modem whose SIM, power and registration behave like
+the real daemon's (system bus, org.ofono).
+
+Load with
+  /usr/bin/python3 -m dbusmock --template tests/mocks/ofono_sim.py -p '{...}'
+
+The modem object carries org.ofono.Modem, SimManager, NetworkRegistration,
+VoiceCallManager and ConnectionManager; none of them uses
+org.freedesktop.DBus.Properties (GetProperties/SetProperty/PropertyChanged
+only, as in oFono).
+
+Parameters (JSON keys, all optional):
+  modem_path    object path of the modem            (default "/ril_0")
+  modem_absent  no modem until AddModem()           (default false)
+  powered       Modem.Powered at start              (default true)
+  online        Modem.Online at start               (default true)
+  power_fails   modem starts unpowered and SetProperty("Powered", true)
+                fails with org.ofono.Error.Failed   (default false)
+  sim_present   SIM card inserted                   (default true)
+  pin_locked    PIN lock enabled: PinRequired starts "pin", LockedPins
+                ["pin"]; false: "none" and []       (default true)
+  pin           correct PIN                         (default "1234")
+  puk           correct PUK                         (default "12345678")
+  pin_retries   PIN tries (also the reset value)    (default 3)
+  puk_retries   PUK tries (also the reset value)    (default 10)
+  imsi          SubscriberIdentity; the first 3/2 digits are the MCC/MNC
+                                                    (default "244051234567890")
+  iccid         CardIdentifier                      (default "8935805123456789012")
+  reg_status    NetworkRegistration.Status          (default "registered")
+  reg_mode      NetworkRegistration.Mode            (default "auto")
+  operator      NetworkRegistration.Name            (default "Mock Mobile")
+
+Behaviour worth knowing:
+  * Interfaces: SimManager and VoiceCallManager while Powered;
+    NetworkRegistration and ConnectionManager only while Online AND the
+    SIM is ready (present, PinRequired "none") - a locked modem stays in
+    its pre-SIM state even when Online. Calling a method of an interface
+    that is not listed fails with org.freedesktop.DBus.Error.UnknownMethod.
+  * Powering off drops Online; powering on again re-reads the card, so an
+    enabled PIN lock makes PinRequired "pin" again.
+  * Method replies go out first, PropertyChanged signals right after them
+    (as oFono re-reads the SIM state after answering). Signals are sent only
+    for values that really changed.
+  * SimManager: SubscriberIdentity, MobileCountryCode, MobileNetworkCode
+    appear only once the SIM is ready. With Present false GetProperties
+    returns only Present. Removing the card signals Present false and then
+    PinRequired "none" (if it was set); inserting it signals Present true
+    and the re-read properties.
+  * Format errors (org.ofono.Error.InvalidFormat) cost no try: PIN 4-8
+    digits (personalisation codes 4-16), PUK exactly 8 digits, unknown type
+    name, EnterPin/ResetPin type different from PinRequired, PUK type to
+    ChangePin/LockPin/UnlockPin.
+  * Wrong PIN/PUK: org.ofono.Error.Failed, the counter drops; PIN at 0 ->
+    PinRequired "puk"; PUK at 0 -> blocked for good (every ResetPin fails).
+    ResetPin success sets the new PIN, refills both counters and re-enables
+    the PIN lock. ChangePin with old == new succeeds at once without asking
+    the card (like oFono). ChangePin/LockPin/UnlockPin need PinRequired
+    "none", otherwise Failed without costing a try. Only the "pin"/"puk"
+    codes are modelled; other lock types that were forced with
+    SetPinRequired are checked against the same codes and have no counters.
+  * Dial needs Online (else org.ofono.Error.NotAvailable). Emergency numbers
+    set Modem.Emergency while such a call exists. Calls stay "dialing".
+  * Call log: Manager and control calls are logged on "/", everything on the
+    modem (all its interfaces, by bare method name) on the modem path, call
+    objects on their own paths.
+
+Control methods (org.freedesktop.DBus.Mock on "/"):
+  AddModem()                   create the modem, emit ModemAdded
+  RemoveModem()                emit ModemRemoved, drop the modem and its calls
+  SetModemPowered(b)           force Powered (ignores power_fails/Lockdown)
+  SetModemOnline(b)            force Online (modem must be powered)
+  SetPowerFails(b)             change power_fails for later power-on attempts
+  SetSimPresent(b)             remove/insert the card
+  SetPinRequired(s)            force PinRequired (any oFono lock name)
+  SetRetries(s type, y n)      set one Retries entry (PinRequired untouched)
+  SetRegistration(s status, s mode)
+  SetNextError(s method, s error_name)
+                               the next call of that method (bare name, or
+                               "interface.Method") fails with that D-Bus error,
+                               before any checks, costing no try
+  SetReplyDelay(u ms)          every SimManager call sleeps this long before
+                               answering; this blocks the whole mock, so
+                               signals and other calls wait too (0 = off)
+  ExitOnNextCall(s method)     the next call of that method (same matching as
+                               SetNextError) makes the mock process exit
+                               without replying: the service leaves the bus
+                               mid-call
+'''
+
+import contextlib
+import os
+import re
+import time
+
+import dbus
+import dbusmock
+from gi.repository import GLib
+
+BUS_NAME = 'org.ofono'
+MAIN_OBJ = '/'
+MAIN_IFACE = 'org.ofono.Manager'
+SYSTEM_BUS = True
+
+MODEM = 'org.ofono.Modem'
+SIM = 'org.ofono.SimManager'
+NETREG = 'org.ofono.NetworkRegistration'
+VCM = 'org.ofono.VoiceCallManager'
+CONNMAN = 'org.ofono.ConnectionManager'
+CALL = 'org.ofono.VoiceCall'
+SUB_IFACES = (SIM, NETREG, VCM, CONNMAN)
+FEATURE = {SIM: 'sim', NETREG: 'net', CONNMAN: 'gprs'}
+
+PIN_TYPES = ('pin', 'phone', 'firstphone', 'pin2',
+             'network', 'netsub', 'service', 'corp')
+PUK_TYPES = ('puk', 'firstphonepuk', 'puk2',
+             'networkpuk', 'netsubpuk', 'servicepuk', 'corppuk')
+LONG_PIN_TYPES = ('network', 'netsub', 'service', 'corp')
+REG_STATUSES = ('unregistered', 'registered', 'searching', 'denied',
+                'unknown', 'roaming')
+REG_MODES = ('auto', 'auto-only', 'manual')
+# no SIM list, so oFono's fallback set applies
+EMERGENCY_NUMBERS = ['112', '911', '119', '118', '999', '110', '08', '000']
+
+# properties whose D-Bus type cannot be guessed from a Python value
+SIGNATURES = {'Strength': dbus.Byte, 'LocationAreaCode': dbus.UInt16,
+              'CellId': dbus.UInt32}
+
+
+def _err(name, text):
+    return dbus.exceptions.DBusException(text, name=name)
+
+
+def _failed():
+    return _err('org.ofono.Error.Failed', 'Operation failed')
+
+
+def _invalid_format():
+    return _err('org.ofono.Error.InvalidFormat', 'Argument format is not recognized')
+
+
+def _invalid_args():
+    return _err('org.ofono.Error.InvalidArguments', 'Invalid arguments in method call')
+
+
+def _not_available():
+    return _err('org.ofono.Error.NotAvailable', 'Operation currently not available')
+
+
+def _control_error(text):
+    return _err('org.freedesktop.DBus.Error.InvalidArgs', text)
+
+
+def _code_ok(code, lock_type):
+    code = str(code)
+    if lock_type in PUK_TYPES:
+        return re.fullmatch(r'[0-9]{8}', code) is not None
+    if lock_type in LONG_PIN_TYPES:
+        return re.fullmatch(r'[0-9]{4,16}', code) is not None
+    return re.fullmatch(r'[0-9]{4,8}', code) is not None
+
+
+def to_dbus(name, value):
+    if name == 'Retries':
+        return dbus.Dictionary({k: dbus.Byte(v) for k, v in value.items()},
+                               signature='sy')
+    if name in SIGNATURES:
+        return SIGNATURES[name](value)
+    if isinstance(value, bool):
+        return dbus.Boolean(value)
+    if isinstance(value, list):
+        return dbus.Array(value, signature='s')
+    return dbus.String(value)
+
+
+def to_dbus_dict(props):
+    return dbus.Dictionary({k: to_dbus(k, v) for k, v in props.items()},
+                           signature='sv')
+
+
+class Ofono:
+    '''All modem state; D-Bus objects only render it.'''
+
+    def __init__(self, manager, p):
+        self.manager = manager
+        self.modem = None
+        self.path = str(p.get('modem_path', '/ril_0'))
+        self.power_fails = bool(p.get('power_fails', False))
+        self.powered = bool(p.get('powered', True)) and not self.power_fails
+        self.online = bool(p.get('online', True)) and self.powered
+        self.lockdown = False
+        self.sim_present = bool(p.get('sim_present', True))
+        self.pin = str(p.get('pin', '1234'))
+        self.puk = str(p.get('puk', '12345678'))
+        self.max = {'pin': int(p.get('pin_retries', 3)),
+                    'puk': int(p.get('puk_retries', 10))}
+        self.retries = dict(self.max)
+        self.locked = ['pin'] if bool(p.get('pin_locked', True)) else []
+        self.imsi = str(p.get('imsi', '244051234567890'))
+        self.iccid = str(p.get('iccid', '8935805123456789012'))
+        self.pin_required = 'none'
+        self.reread_sim()
+        self.reg_status = str(p.get('reg_status', 'registered'))
+        self.reg_mode = str(p.get('reg_mode', 'auto'))
+        self.operator = str(p.get('operator', 'Mock Mobile'))
+        self.roaming_allowed = False
+        self.gprs_powered = True
+        self.calls = []          # [(path, props)]
+        self.call_counter = 0
+        self.next_error = {}
+        self.exit_on = set()
+        self.delay_ms = 0
+        self.queue = []
+
+    # --- derived state -------------------------------------------------
+
+    def lock_state(self):
+        if self.retries.get('puk', 1) == 0 or self.retries.get('pin', 1) == 0:
+            return 'puk'
+        return 'pin' if 'pin' in self.locked else 'none'
+
+    def reread_sim(self):
+        '''What the modem finds when it (re)starts the card.'''
+        if self.powered and self.sim_present:
+            self.pin_required = self.lock_state()
+        else:
+            self.pin_required = 'none'
+
+    def sim_ready(self):
+        return self.powered and self.sim_present and self.pin_required == 'none'
+
+    def emergency(self):
+        return any(props['Emergency'] for _, props in self.calls)
+
+    def interfaces(self):
+        ifaces = []
+        if self.powered:
+            ifaces += [SIM, VCM]
+        if self.online and self.sim_ready():
+            ifaces += [NETREG, CONNMAN]
+        return ifaces
+
+    def registered(self):
+        return self.reg_status in ('registered', 'roaming')
+
+    def props(self, iface):
+        if iface == MODEM:
+            ifaces = self.interfaces()
+            return {'Powered': self.powered, 'Online': self.online,
+                    'Lockdown': self.lockdown, 'Emergency': self.emergency(),
+                    'Name': 'Mock Modem', 'Manufacturer': 'MockTel',
+                    'Model': 'MT-100', 'Revision': '1.0.0',
+                    'Serial': '356938035643809', 'Type': 'hardware',
+                    'Features': [FEATURE[i] for i in ifaces if i in FEATURE],
+                    'Interfaces': ifaces}
+        if iface == SIM:
+            if not self.sim_present:
+                return {'Present': False}
+            props = {'Present': True, 'CardIdentifier': self.iccid,
+                     'PinRequired': self.pin_required,
+                     'LockedPins': list(self.locked),
+                     'Retries': dict(self.retries)}
+            if self.sim_ready():
+                props.update({'SubscriberIdentity': self.imsi,
+                              'MobileCountryCode': self.imsi[:3],
+                              'MobileNetworkCode': self.imsi[3:5]})
+            return props
+        if iface == NETREG:
+            props = {'Mode': self.reg_mode, 'Status': self.reg_status,
+                     'Name': self.operator if self.registered() else ''}
+            if self.registered():
+                props.update({'MobileCountryCode': self.imsi[:3],
+                              'MobileNetworkCode': self.imsi[3:5],
+                              'Technology': 'lte', 'Strength': 70,
+                              'LocationAreaCode': 4711, 'CellId': 123456})
+            return props
+        if iface == VCM:
+            return {'EmergencyNumbers': list(EMERGENCY_NUMBERS)}
+        if iface == CONNMAN:
+            attached = self.gprs_powered and (
+                self.reg_status == 'registered' or
+                (self.reg_status == 'roaming' and self.roaming_allowed))
+            return {'Attached': attached, 'Bearer': 'lte' if attached else 'none',
+                    'Suspended': False, 'RoamingAllowed': self.roaming_allowed,
+                    'Powered': self.gprs_powered}
+        raise KeyError(iface)
+
+    # --- signalling ----------------------------------------------------
+
+    def emit(self, path, iface, name, sig, args):
+        '''Queue a signal; it goes out once the current reply has been sent.'''
+        if not self.queue:
+            GLib.idle_add(self._flush, priority=GLib.PRIORITY_HIGH)
+        self.queue.append((path, iface, name, sig, args))
+
+    def _flush(self):
+        queue, self.queue = self.queue, []
+        for path, iface, name, sig, args in queue:
+            self.manager.EmitSignalDetailed(iface, name, sig, args, {'path': path})
+        return False
+
+    def snapshot(self):
+        if self.modem is None:
+            return {}
+        snap = {MODEM: self.props(MODEM)}
+        for iface in self.interfaces():
+            snap[iface] = self.props(iface)
+        return snap
+
+    def _emit_diff(self, iface, old, new):
+        # a missing PinRequired reads as "none", so card removal signals it
+        implicit = {'PinRequired': 'none'} if iface == SIM else {}
+        missing = object()
+        for key, value in new.items():
+            if old.get(key, implicit.get(key, missing)) != value:
+                self.emit(self.path, iface, 'PropertyChanged', 'sv',
+                          [key, to_dbus(key, value)])
+        for key, value in old.items():
+            if key not in new and key in implicit and value != implicit[key]:
+                self.emit(self.path, iface, 'PropertyChanged', 'sv',
+                          [key, to_dbus(key, implicit[key])])
+
+    def publish(self, before):
+        after = self.snapshot()
+        if not before or not after:
+            return
+        late = ('Interfaces', 'Features')
+        core = [k for k in after[MODEM] if k not in late]
+        self._emit_diff(MODEM, {k: before[MODEM][k] for k in core},
+                        {k: after[MODEM][k] for k in core})
+        # changes inside interfaces that stay, then the interface list,
+        # then the contents of interfaces that just appeared
+        for iface in SUB_IFACES:
+            if iface in before and iface in after:
+                self._emit_diff(iface, before[iface], after[iface])
+        self._emit_diff(MODEM, {k: before[MODEM][k] for k in late},
+                        {k: after[MODEM][k] for k in late})
+        for iface in SUB_IFACES:
+            if iface in after and iface not in before:
+                self._emit_diff(iface, {}, after[iface])
+
+    @contextlib.contextmanager
+    def changes(self):
+        '''Signal whatever the block changed, even when it raises.'''
+        before = self.snapshot()
+        try:
+            yield
+        finally:
+            self.publish(before)
+
+    # --- modem lifecycle -----------------------------------------------
+
+    def set_powered(self, on):
+        if on == self.powered:
+            return
+        with self.changes():
+            self.powered = on
+            if not on:
+                self.online = False
+                self.drop_calls(signal=False)
+            self.reread_sim()
+
+    def add_modem(self):
+        if self.modem is not None:
+            raise _control_error('modem already present')
+        self.manager.AddObject(self.path, MODEM, {}, [])
+        self.modem = dbusmock.get_object(self.path)
+        add_modem_methods(self, self.modem)
+        self.emit('/', MAIN_IFACE, 'ModemAdded', 'oa{sv}',
+                  [dbus.ObjectPath(self.path), to_dbus_dict(self.props(MODEM))])
+
+    def remove_modem(self):
+        if self.modem is None:
+            raise _control_error('no modem')
+        self.drop_calls(signal=False)
+        self.manager.RemoveObject(self.path)
+        self.modem = None
+        self.emit('/', MAIN_IFACE, 'ModemRemoved', 'o', [dbus.ObjectPath(self.path)])
+
+    def drop_calls(self, signal=True, only=None):
+        keep = []
+        for path, props in self.calls:
+            if only is not None and path != only:
+                keep.append((path, props))
+                continue
+            if signal:
+                self.emit(path, CALL, 'PropertyChanged', 'sv',
+                          ['State', dbus.String('disconnected')])
+                self.emit(self.path, VCM, 'CallRemoved', 'o', [dbus.ObjectPath(path)])
+            self.manager.RemoveObject(path)
+        self.calls = keep
+
+    # --- SIM -----------------------------------------------------------
+
+    def wrong_pin(self):
+        self.retries['pin'] = max(0, self.retries.get('pin', 1) - 1)
+        if self.retries['pin'] == 0:
+            self.pin_required = 'puk'
+        return _failed()
+
+    def pin_accepted(self):
+        self.retries['pin'] = self.max['pin']
+
+    def enter_pin(self, lock_type, pin):
+        if lock_type not in PIN_TYPES or lock_type != self.pin_required:
+            raise _invalid_format()
+        if not _code_ok(pin, lock_type):
+            raise _invalid_format()
+        with self.changes():
+            if pin != self.pin:
+                raise self.wrong_pin() if lock_type == 'pin' else _failed()
+            if lock_type == 'pin':
+                self.pin_accepted()
+            self.pin_required = 'none'
+
+    def reset_pin(self, lock_type, puk, newpin):
+        if lock_type not in PUK_TYPES or lock_type != self.pin_required:
+            raise _invalid_format()
+        if not _code_ok(puk, lock_type) or not _code_ok(newpin, 'pin'):
+            raise _invalid_format()
+        with self.changes():
+            if lock_type != 'puk':
+                if puk != self.puk:
+                    raise _failed()
+                self.pin_required = 'none'
+                return
+            if self.retries.get('puk', 1) == 0:
+                raise _failed()      # blocked for good
+            if puk != self.puk:
+                self.retries['puk'] = max(0, self.retries.get('puk', 1) - 1)
+                raise _failed()
+            self.pin = newpin
+            self.retries['pin'] = self.max['pin']
+            self.retries['puk'] = self.max['puk']
+            if 'pin' not in self.locked:
+                self.locked.append('pin')   # unblocking re-enables the lock
+            self.pin_required = 'none'
+
+    def check_pin_op(self, lock_type, *codes):
+        '''Format checks of ChangePin/LockPin/UnlockPin.'''
+        if lock_type not in PIN_TYPES:
+            raise _invalid_format()
+        for code in codes:
+            if not _code_ok(code, lock_type):
+                raise _invalid_format()
+
+    def check_card_ready(self, lock_type):
+        if lock_type != 'pin' or not self.sim_present or self.pin_required != 'none':
+            raise _failed()
+
+    def change_pin(self, lock_type, old, new):
+        self.check_pin_op(lock_type, old, new)
+        if old == new:
+            return      # oFono answers this without asking the card
+        self.check_card_ready(lock_type)
+        with self.changes():
+            if old != self.pin:
+                raise self.wrong_pin()
+            self.pin_accepted()
+            self.pin = new
+
+    def lock_pin(self, lock_type, pin, lock):
+        self.check_pin_op(lock_type, pin)
+        self.check_card_ready(lock_type)
+        with self.changes():
+            if pin != self.pin:
+                raise self.wrong_pin()
+            self.pin_accepted()
+            if lock and 'pin' not in self.locked:
+                self.locked.append('pin')
+            elif not lock and 'pin' in self.locked:
+                self.locked.remove('pin')
+
+    # --- modem properties ------------------------------------------------
+
+    def set_modem_property(self, name, value):
+        if name not in ('Powered', 'Online', 'Lockdown') or \
+                not isinstance(value, (bool, dbus.Boolean)):
+            raise _invalid_args()
+        value = bool(value)
+        if name == 'Powered':
+            if self.lockdown:
+                raise _err('org.ofono.Error.AccessDenied', 'Operation not permitted')
+            if value and not self.powered and self.power_fails:
+                raise _failed()
+            self.set_powered(value)
+        elif name == 'Online':
+            if not self.powered:
+                raise _not_available()
+            if not value and self.emergency():
+                raise _err('org.ofono.Error.EmergencyActive', 'Emergency mode active')
+            with self.changes():
+                self.online = value
+        else:
+            with self.changes():
+                self.lockdown = value
+            if value:
+                self.set_powered(False)
+
+    def dial(self, number, hide_callerid):
+        if re.fullmatch(r'\+?[0-9*#]{1,80}', number) is None or \
+                hide_callerid not in ('', 'default', 'enabled', 'disabled'):
+            raise _invalid_format()
+        if not self.online:
+            raise _not_available()
+        self.call_counter += 1
+        path = f'{self.path}/voicecall{self.call_counter:02d}'
+        props = {'LineIdentification': number, 'Name': '', 'State': 'dialing',
+                 'Multiparty': False, 'RemoteHeld': False,
+                 'RemoteMultiparty': False,
+                 'Emergency': number in EMERGENCY_NUMBERS}
+        with self.changes():
+            self.manager.AddObject(path, CALL, {}, [])
+            self.calls.append((path, props))
+        dbusmock.get_object(path).AddMethods(CALL, [
+            ('GetProperties', '', 'a{sv}', lambda _o: to_dbus_dict(props)),
+            ('Hangup', '', '', lambda _o: self.hangup(path)),
+        ])
+        self.emit(self.path, VCM, 'CallAdded', 'oa{sv}',
+                  [dbus.ObjectPath(path), to_dbus_dict(props)])
+        return dbus.ObjectPath(path)
+
+    def hangup(self, path=None):
+        with self.changes():
+            self.drop_calls(only=path)
+
+
+def guarded(st, iface, name, impl):
+    '''Wrap a modem method with the test hooks and the interface check.'''
+    def method(obj, *args):
+        keys = (name, f'{iface}.{name}')
+        if st.exit_on.intersection(keys):
+            os._exit(0)   # leave the bus with the call unanswered
+        if iface in SUB_IFACES and iface not in st.interfaces():
+            raise _err('org.freedesktop.DBus.Error.UnknownMethod',
+                       f'Interface {iface} is not available on {st.path}')
+        for key in keys:
+            if key in st.next_error:
+                raise _err(st.next_error.pop(key), 'Injected error')
+        if iface == SIM and st.delay_ms:
+            time.sleep(st.delay_ms / 1000.0)
+        return impl(*args)
+    return method
+
+
+def add_modem_methods(st, modem):
+    def get_props(iface):
+        return lambda: to_dbus_dict(st.props(iface))
+
+    def set_connman(name, value):
+        if name not in ('RoamingAllowed', 'Powered') or \
+                not isinstance(value, (bool, dbus.Boolean)):
+            raise _invalid_args()
+        with st.changes():
+            if name == 'Powered':
+                st.gprs_powered = bool(value)
+            else:
+                st.roaming_allowed = bool(value)
+
+    def register():
+        with st.changes():
+            st.reg_mode = 'auto'
+
+    table = {
+        MODEM: [('GetProperties', '', 'a{sv}', get_props(MODEM)),
+                ('SetProperty', 'sv', '',
+                 lambda n, v: st.set_modem_property(str(n), v))],
+        SIM: [('GetProperties', '', 'a{sv}', get_props(SIM)),
+              ('EnterPin', 'ss', '', lambda t, p: st.enter_pin(str(t), str(p))),
+              ('ResetPin', 'sss', '',
+               lambda t, k, p: st.reset_pin(str(t), str(k), str(p))),
+              ('ChangePin', 'sss', '',
+               lambda t, o, n: st.change_pin(str(t), str(o), str(n))),
+              ('LockPin', 'ss', '', lambda t, p: st.lock_pin(str(t), str(p), True)),
+              ('UnlockPin', 'ss', '', lambda t, p: st.lock_pin(str(t), str(p), False))],
+        NETREG: [('GetProperties', '', 'a{sv}', get_props(NETREG)),
+                 ('Register', '', '', register)],
+        VCM: [('GetProperties', '', 'a{sv}', get_props(VCM)),
+              ('Dial', 'ss', 'o', lambda n, h: st.dial(str(n), str(h))),
+              ('HangupAll', '', '', lambda: st.hangup()),
+              ('GetCalls', '', 'a(oa{sv})',
+               lambda: dbus.Array([(dbus.ObjectPath(p), to_dbus_dict(c))
+                                   for p, c in st.calls], signature='(oa{sv})'))],
+        CONNMAN: [('GetProperties', '', 'a{sv}', get_props(CONNMAN)),
+                  ('SetProperty', 'sv', '', lambda n, v: set_connman(str(n), v)),
+                  ('DeactivateAll', '', '', lambda: None),
+                  ('GetContexts', '', 'a(oa{sv})',
+                   lambda: dbus.Array([], signature='(oa{sv})'))],
+    }
+    for iface, methods in table.items():
+        modem.AddMethods(iface, [(name, sin, sout, guarded(st, iface, name, impl))
+                                 for name, sin, sout, impl in methods])
+
+
+def load(mock, parameters):
+    st = Ofono(mock, parameters or {})
+    mock.ofono = st
+    def get_modems():
+        modems = []
+        if st.modem is not None:
+            modems.append((dbus.ObjectPath(st.path), to_dbus_dict(st.props(MODEM))))
+        return dbus.Array(modems, signature='(oa{sv})')
+
+    mock.AddMethod(MAIN_IFACE, 'GetModems', '', 'a(oa{sv})',
+                   guarded(st, MAIN_IFACE, 'GetModems', get_modems))
+    if not bool((parameters or {}).get('modem_absent', False)):
+        st.add_modem()
+        st.queue.clear()   # nobody can have asked for ModemAdded yet
+
+
+# --- control methods ---------------------------------------------------
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='', out_signature='')
+def AddModem(self):
+    self.ofono.add_modem()
+
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='', out_signature='')
+def RemoveModem(self):
+    self.ofono.remove_modem()
+
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='b', out_signature='')
+def SetModemPowered(self, on):
+    self.ofono.set_powered(bool(on))
+
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='b', out_signature='')
+def SetModemOnline(self, on):
+    st = self.ofono
+    if on and not st.powered:
+        raise _control_error('modem is not powered')
+    with st.changes():
+        st.online = bool(on)
+
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='b', out_signature='')
+def SetPowerFails(self, fails):
+    self.ofono.power_fails = bool(fails)
+
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='b', out_signature='')
+def SetSimPresent(self, present):
+    st = self.ofono
+    if bool(present) == st.sim_present:
+        return
+    with st.changes():
+        st.sim_present = bool(present)
+        st.reread_sim()
+
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='s', out_signature='')
+def SetPinRequired(self, lock_type):
+    st = self.ofono
+    if lock_type not in ('none',) + PIN_TYPES + PUK_TYPES:
+        raise _control_error(f'unknown lock type {lock_type}')
+    if not st.sim_present:
+        raise _control_error('no SIM')
+    with st.changes():
+        st.pin_required = str(lock_type)
+
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='sy', out_signature='')
+def SetRetries(self, lock_type, tries):
+    st = self.ofono
+    if lock_type not in PIN_TYPES + PUK_TYPES:
+        raise _control_error(f'unknown lock type {lock_type}')
+    with st.changes():
+        st.retries[str(lock_type)] = int(tries)
+
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='ss', out_signature='')
+def SetRegistration(self, status, mode):
+    st = self.ofono
+    if status not in REG_STATUSES or mode not in REG_MODES:
+        raise _control_error(f'bad status/mode {status}/{mode}')
+    with st.changes():
+        st.reg_status = str(status)
+        st.reg_mode = str(mode)
+
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='ss', out_signature='')
+def SetNextError(self, method, error_name):
+    self.ofono.next_error[str(method)] = str(error_name)
+
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='u', out_signature='')
+def SetReplyDelay(self, ms):
+    self.ofono.delay_ms = int(ms)
+
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='s', out_signature='')
+def ExitOnNextCall(self, method):
+    self.ofono.exit_on.add(str(method))

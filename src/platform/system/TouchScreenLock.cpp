@@ -39,7 +39,7 @@ bool TouchScreenLock::setState(State state)
             qWarning().noquote() << "Touch screen lock: can't set" << modeName(state) << "Error:"
                                  << reply.error().name() << reply.error().message();
         else
-            KTRACE() << modeName(state) << "done";
+            qDebug().noquote() << "Touch screen lock:" << modeName(state);
         Q_EMIT requestFinished(state, !reply.isError());
     });
     return true;

@@ -60,8 +60,8 @@ void Korvad::askOffline()
         // The old default stays with its owner; this one lives as long as the process.
     }
 
-    auto* box = new Tarn::MessageBox(qtTrId(KorvaText::OfflineQuestionTitle), qtTrId(KorvaText::OfflineQuestion),
-                                     Tarn::Dialog::Yes | Tarn::Dialog::No);
+    auto* box = new Tarn::MessageBox(qtTrId(KorvaText::OfflineQuestionTitle),
+        qtTrId(KorvaText::OfflineQuestion), Tarn::Dialog::Yes | Tarn::Dialog::No);
     box->setObjectName(QStringLiteral("offlineQuestion"));
     box->setSystemModal(true);
     connect(box, &QDialog::finished, this, &Korvad::offlineResponse, Qt::QueuedConnection);

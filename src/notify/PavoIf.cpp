@@ -15,7 +15,7 @@ class RequestProxy : public QDBusAbstractInterface
 public:
     explicit RequestProxy(QObject* parent)
         : QDBusAbstractInterface(QLatin1String(PavoIf::Service), QLatin1String(PavoIf::RequestPath),
-                                 PavoIf::RequestInterface, QDBusConnection::systemBus(), parent)
+            PavoIf::RequestInterface, QDBusConnection::systemBus(), parent)
     {
     }
 };
@@ -75,13 +75,11 @@ void PavoIf::initIf()
     QDBusConnection bus = QDBusConnection::systemBus();
     const bool offlineConnected
         = bus.connect(QLatin1String(Service), QLatin1String(SignalPath), QLatin1String(SignalInterface),
-                      QStringLiteral("radio_states_ind"), QStringLiteral("u"), this,
-                      SLOT(doOfflineChanged(uint)));
+            QStringLiteral("radio_states_ind"), QStringLiteral("u"), this, SLOT(doOfflineChanged(uint)));
     qDebug() << "Offline connected:" << offlineConnected;
-    const bool callingConnected
-        = bus.connect(QLatin1String(Service), QLatin1String(SignalPath), QLatin1String(SignalInterface),
-                      QStringLiteral("sig_call_state_ind"), QStringLiteral("ss"), this,
-                      SLOT(doCallingChanged(QString, QString)));
+    const bool callingConnected = bus.connect(QLatin1String(Service), QLatin1String(SignalPath),
+        QLatin1String(SignalInterface), QStringLiteral("sig_call_state_ind"), QStringLiteral("ss"), this,
+        SLOT(doCallingChanged(QString, QString)));
     qDebug() << "Calling connected:" << callingConnected;
 }
 
@@ -105,7 +103,8 @@ void PavoIf::setOnline()
 {
     KTRACE();
     initIf();
-    const QDBusMessage reply = requestIf->call(QDBus::Block, QStringLiteral("req_radio_states_change"), 1u, 1u);
+    const QDBusMessage reply
+        = requestIf->call(QDBus::Block, QStringLiteral("req_radio_states_change"), 1u, 1u);
     switch (reply.type()) {
     case QDBusMessage::ReplyMessage:
         qDebug("Replied. Wait for status change.");

@@ -22,28 +22,32 @@ private:
     static QString online() { return QStringLiteral("query manager requested, offline: false"); }
     static QString stayOffline() { return QStringLiteral("query manager requested, offline: true"); }
     static QStringList ready() { return { QStringLiteral("KORVA_READY") }; }
-    static QStringList readyDone() { return { QStringLiteral("KORVA_READY"), QStringLiteral("PIN_CODE_DONE") }; }
+    static QStringList readyDone()
+    {
+        return { QStringLiteral("KORVA_READY"), QStringLiteral("PIN_CODE_DONE") };
+    }
 
     static MockService* pavo(const QVariantMap& params)
     {
-        return new MockService(QStringLiteral("pavo"), QStringLiteral("com.vexa.pavo"), MockService::SystemBus,
-                               params);
+        return new MockService(
+            QStringLiteral("pavo"), QStringLiteral("com.vexa.pavo"), MockService::SystemBus, params);
     }
     static QVariantMap radios(uint bits) { return { { QStringLiteral("radio_states"), bits } }; }
 
     static bool release()
     {
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            QStringLiteral("com.vexa.korvad"), QStringLiteral("/com/vexa/korvad"),
-            QStringLiteral("com.vexa.korvad.Application"), QStringLiteral("Release"));
-        return QDBusConnection::sessionBus().call(call, QDBus::Block, 20000).type() == QDBusMessage::ReplyMessage;
+        QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("com.vexa.korvad"),
+            QStringLiteral("/com/vexa/korvad"), QStringLiteral("com.vexa.korvad.Application"),
+            QStringLiteral("Release"));
+        return QDBusConnection::sessionBus().call(call, QDBus::Block, 20000).type()
+            == QDBusMessage::ReplyMessage;
     }
 
     // Presses Yes (left) or No (right) of the message box as a finger would.
     static bool press(const QString& window, bool yes)
     {
         const QString geometry = XTools::run(QStringLiteral("xdotool"),
-                                             { QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window });
+            { QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window });
         QHash<QString, int> g;
         for (const QString& line : geometry.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
             g.insert(line.section(QLatin1Char('='), 0, 0), line.section(QLatin1Char('='), 1).toInt());
@@ -78,13 +82,14 @@ private Q_SLOTS:
         // Ready at once; the PIN stage waits for the answer.
         QVERIFY(fifo.waitForTokens(1));
         QCOMPARE(fifo.tokens(), ready());
-        QVERIFY(XTools::xprop(windows.first(), QStringLiteral("WM_NAME")).contains(QLatin1String("\"Offline mode\"")));
+        QVERIFY(XTools::xprop(windows.first(), QStringLiteral("WM_NAME"))
+                    .contains(QLatin1String("\"Offline mode\"")));
         QVERIFY(!daemon.output().contains(QLatin1String("query manager requested")));
 
         QVERIFY(press(windows.first(), yes));
         QVERIFY2(daemon.waitForOutput(yes ? online() : stayOffline()) > 0, qPrintable(daemon.output()));
-        const QList<QVariantList> radioRequests = mock->calls(QLatin1String(Request),
-                                                              QStringLiteral("req_radio_states_change"));
+        const QList<QVariantList> radioRequests
+            = mock->calls(QLatin1String(Request), QStringLiteral("req_radio_states_change"));
         if (yes) {
             QCOMPARE(radioRequests, (QList<QVariantList> { { 1u, 1u } }));
             QVERIFY(daemon.ping());
@@ -95,7 +100,8 @@ private Q_SLOTS:
             QVERIFY(fifo.waitForTokens(2));
             QCOMPARE(fifo.tokens(), readyDone());
             const QString out = daemon.output();
-            QVERIFY(out.indexOf(QLatin1String("STAY IN OFFLINE")) < out.indexOf(QLatin1String("PIN_CODE_DONE in")));
+            QVERIFY(out.indexOf(QLatin1String("STAY IN OFFLINE"))
+                < out.indexOf(QLatin1String("PIN_CODE_DONE in")));
             QVERIFY(out.indexOf(QLatin1String("PIN_CODE_DONE in")) < out.indexOf(stayOffline()));
         }
         QVERIFY(XTools::findWindows(QLatin1String(Title), false).isEmpty());
@@ -141,10 +147,10 @@ private Q_SLOTS:
         QTest::newRow("radios on") << true << radios(1);
         QTest::newRow("error") << true
                                << QVariantMap { { QStringLiteral("radio_states"), 0u },
-                                                { QStringLiteral("answer"), QStringLiteral("error") } };
+                                      { QStringLiteral("answer"), QStringLiteral("error") } };
         QTest::newRow("no arguments") << true
                                       << QVariantMap { { QStringLiteral("radio_states"), 0u },
-                                                       { QStringLiteral("answer"), QStringLiteral("noargs") } };
+                                             { QStringLiteral("answer"), QStringLiteral("noargs") } };
         QTest::newRow("service absent") << false << QVariantMap {};
     }
 
@@ -187,7 +193,8 @@ private Q_SLOTS:
         const qint64 waited = clock.elapsed() - asked;
         qInfo("device mode service hung: start delayed by %lld ms", waited);
         QVERIFY(waited < 30000);
-        QVERIFY(daemon.output().contains(QRegularExpression(QStringLiteral("Can't get offline status! Error: .*NoReply"))));
+        QVERIFY(daemon.output().contains(
+            QRegularExpression(QStringLiteral("Can't get offline status! Error: .*NoReply"))));
         QVERIFY(daemon.ping());
         QVERIFY(XTools::findWindows(QLatin1String(Title), false).isEmpty());
         QVERIFY(fifo.tokens().isEmpty());

@@ -23,8 +23,8 @@ private:
 
     static MockService* pavo(const QVariantMap& params = {})
     {
-        return new MockService(QStringLiteral("pavo"), QStringLiteral("com.vexa.pavo"), MockService::SystemBus,
-                               params);
+        return new MockService(
+            QStringLiteral("pavo"), QStringLiteral("com.vexa.pavo"), MockService::SystemBus, params);
     }
 
     static int callCount(MockService& mock, const char* method)
@@ -58,16 +58,16 @@ private Q_SLOTS:
         QTest::addColumn<bool>("calling");
         auto p = [](uint radio, const QString& call, const QString& answer = QStringLiteral("normal")) {
             return QVariantMap { { QStringLiteral("radio_states"), radio },
-                                 { QStringLiteral("call_state"), call },
-                                 { QStringLiteral("answer"), answer } };
+                { QStringLiteral("call_state"), call }, { QStringLiteral("answer"), answer } };
         };
         QTest::newRow("radios off, no call") << true << p(0, QStringLiteral("none")) << true << false;
         QTest::newRow("radios on, call") << true << p(1, QStringLiteral("active")) << false << true;
         QTest::newRow("other bits only") << true << p(0xFFFFFFFE, QString()) << true << true;
         QTest::newRow("odd value") << true << p(0x8001, QStringLiteral("none")) << false << false;
-        QTest::newRow("error") << true << p(0, QStringLiteral("none"), QStringLiteral("error")) << false << true;
-        QTest::newRow("no arguments") << true << p(0, QStringLiteral("none"), QStringLiteral("noargs")) << false
-                                      << true;
+        QTest::newRow("error") << true << p(0, QStringLiteral("none"), QStringLiteral("error")) << false
+                               << true;
+        QTest::newRow("no arguments")
+            << true << p(0, QStringLiteral("none"), QStringLiteral("noargs")) << false << true;
         QTest::newRow("service absent") << false << QVariantMap {} << false << true;
     }
 
@@ -112,12 +112,12 @@ private Q_SLOTS:
         QVERIFY(!client.isOffline());
 
         mock->control(QLatin1String(Request), QStringLiteral("EmitCallState"),
-                      { QStringLiteral("active"), QStringLiteral("emergency") });
+            { QStringLiteral("active"), QStringLiteral("emergency") });
         QVERIFY(calling.wait());
         QCOMPARE(calling.takeFirst(), QVariantList { true });
         QVERIFY(client.isCalling());
         mock->control(QLatin1String(Request), QStringLiteral("EmitCallState"),
-                      { QStringLiteral("none"), QStringLiteral("none") });
+            { QStringLiteral("none"), QStringLiteral("none") });
         QVERIFY(calling.wait());
         QCOMPARE(calling.takeFirst(), QVariantList { false });
         QVERIFY(!client.isCalling());
@@ -135,7 +135,7 @@ private Q_SLOTS:
         QSignalSpy offline(&client, &PavoIf::offlineChanged);
         client.setOnline();
         QCOMPARE(mock->calls(QLatin1String(Request), QStringLiteral("req_radio_states_change")),
-                 (QList<QVariantList> { { 1u, 1u } }));
+            (QList<QVariantList> { { 1u, 1u } }));
         QVERIFY(offline.wait());
         QCOMPARE(offline.takeFirst(), QVariantList { false });
         QVERIFY(!client.isOffline());
@@ -145,7 +145,7 @@ private Q_SLOTS:
     {
         PavoIf client;
         QTest::ignoreMessage(QtWarningMsg,
-                             QRegularExpression(QStringLiteral("^Can't change offline status! Error: .*ServiceUnknown")));
+            QRegularExpression(QStringLiteral("^Can't change offline status! Error: .*ServiceUnknown")));
         client.setOnline();
     }
 
@@ -163,7 +163,8 @@ private Q_SLOTS:
         if (running)
             QVERIFY(mock->start());
         else
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Touch screen lock: can't set")));
+            QTest::ignoreMessage(
+                QtWarningMsg, QRegularExpression(QStringLiteral("^Touch screen lock: can't set")));
         SystemState::TouchScreenLock lock;
         QSignalSpy finished(&lock, &SystemState::TouchScreenLock::requestFinished);
         QVERIFY(lock.setState(SystemState::TouchScreenLock::Unlocked));
@@ -204,7 +205,8 @@ private Q_SLOTS:
         QCOMPARE(box->title(), QStringLiteral("Offline mode"));
         QCOMPARE(box->buttons(), Tarn::Dialog::Yes | Tarn::Dialog::No);
         QVERIFY(box->isModal());
-        QVERIFY(Tarn::Locale::defaultLocale()->installedCatalogs().contains(QStringLiteral("cellular-adaptation")));
+        QVERIFY(Tarn::Locale::defaultLocale()->installedCatalogs().contains(
+            QStringLiteral("cellular-adaptation")));
         QCOMPARE(qtTrId(KorvaText::ErrorTitle), QStringLiteral("Error"));
         QVERIFY(qtTrId(KorvaText::OfflineQuestion).endsWith(QLatin1Char('?')));
 

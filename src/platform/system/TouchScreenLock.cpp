@@ -26,9 +26,9 @@ bool TouchScreenLock::setState(State state)
         qWarning() << "Touch screen lock: no system bus:" << bus.lastError().message();
         return false;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("com.vexa.pavo"), QStringLiteral("/com/vexa/pavo/request"),
-        QStringLiteral("com.vexa.pavo.request"), QStringLiteral("req_tklock_mode_change"));
+    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("com.vexa.pavo"),
+        QStringLiteral("/com/vexa/pavo/request"), QStringLiteral("com.vexa.pavo.request"),
+        QStringLiteral("req_tklock_mode_change"));
     call << modeName(state);
     KTRACE() << modeName(state);
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
@@ -36,8 +36,8 @@ bool TouchScreenLock::setState(State state)
         const QDBusPendingReply<> reply = *w;
         w->deleteLater();
         if (reply.isError())
-            qWarning().noquote() << "Touch screen lock: can't set" << modeName(state) << "Error:"
-                                 << reply.error().name() << reply.error().message();
+            qWarning().noquote() << "Touch screen lock: can't set" << modeName(state)
+                                 << "Error:" << reply.error().name() << reply.error().message();
         else
             qDebug().noquote() << "Touch screen lock:" << modeName(state);
         Q_EMIT requestFinished(state, !reply.isError());

@@ -1,7 +1,12 @@
 #include "Korvad.h"
 
+#include "Vocabulary.h"
+
+#include <notify/PavoIf.h>
 #include <platform/Trace.h>
 #include <platform/tarn/Application.h>
+#include <platform/tarn/Locale.h>
+#include <platform/tarn/MessageBox.h>
 
 Korvad::Korvad(QObject* parent)
     : QObject(parent)
@@ -20,14 +25,48 @@ void Korvad::startDaemon()
 void Korvad::checkOffline()
 {
     KTRACE();
-    // Until the device mode client exists the phone counts as online.
-    m_offlineState = 1;
-    createPinQuery();
+    if (!deviceMode)
+        deviceMode = new PavoIf(this);
+    if (deviceMode->isOffline()) {
+        m_offlineState = 0;
+        // The boot need not wait for the user's answer.
+        Q_EMIT updateUpstart(true, false);
+        auto* app = Tarn::Application::instance();
+        if (!app || !app->isPrestarted())
+            askOffline();
+    } else {
+        m_offlineState = 1;
+        createPinQuery();
+    }
 }
 
 void Korvad::askOffline()
 {
     KTRACE();
+    if (m_offlineQuestion) {
+        KTRACE() << "already asking";
+        return;
+    }
+    Tarn::Locale* current = Tarn::Locale::defaultLocale();
+    if (!current || !current->installedCatalogs().contains(QLatin1String("offline"))) {
+        // A new default locale replaces the catalogues of the old one: carry
+        // them over so the daemon's own texts keep resolving.
+        auto* locale = current ? new Tarn::Locale(current->qlocale()) : new Tarn::Locale;
+        if (current)
+            for (const QString& catalog : current->installedCatalogs())
+                locale->installTrCatalog(catalog);
+        locale->installTrCatalog(QStringLiteral("offline"));
+        Tarn::Locale::setDefault(locale);
+        // The old default stays with its owner; this one lives as long as the process.
+    }
+
+    auto* box = new Tarn::MessageBox(qtTrId(KorvaText::OfflineQuestionTitle),
+        qtTrId(KorvaText::OfflineQuestion), Tarn::Dialog::Yes | Tarn::Dialog::No);
+    box->setObjectName(QStringLiteral("offlineQuestion"));
+    box->setSystemModal(true);
+    connect(box, &QDialog::finished, this, &Korvad::offlineResponse, Qt::QueuedConnection);
+    m_offlineQuestion = box;
+    box->appear(Tarn::Dialog::DestroyWhenDone);
 }
 
 void Korvad::prestartReleased()
@@ -39,6 +78,19 @@ void Korvad::prestartReleased()
 void Korvad::offlineResponse(int response)
 {
     KTRACE() << response;
+    const int oldState = m_offlineState;
+    if (response == Tarn::Dialog::Yes) {
+        m_offlineState = 1;
+        if (deviceMode)
+            deviceMode->setOnline();
+    } else {
+        KTRACE() << "STAY IN OFFLINE";
+        Q_EMIT updateUpstart(false, true);
+    }
+    delete deviceMode;
+    deviceMode = nullptr;
+    KTRACE() << "offline:" << oldState << m_offlineState;
+    createPinQuery();
 }
 
 void Korvad::createPinQuery()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 
 class QueryManager;
 class KorvaUI;
@@ -8,6 +9,9 @@ class Notifier;
 class DataCounterIf;
 class Provisioning;
 class PavoIf;
+namespace Tarn {
+class MessageBox;
+}
 
 // The daemon core: creates every long-lived service, wires their feedback to
 // the one notifier, settles the offline question and then creates the query
@@ -44,4 +48,5 @@ private:
     // 1 the query manager may be (or has been) created.
     int m_offlineState = -1;
     bool m_pinQueryRequested = false;
+    QPointer<Tarn::MessageBox> m_offlineQuestion;
 };

@@ -9,6 +9,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <csignal>
+
 MockService::MockService(const QString& templateName, const QString& busName, Bus bus,
                          const QVariantMap& parameters)
     : m_template(templateName)
@@ -58,10 +60,16 @@ bool MockService::start()
     return false;
 }
 
+bool MockService::freeze(bool frozen)
+{
+    return isRunning() && ::kill(pid_t(m_process.processId()), frozen ? SIGSTOP : SIGCONT) == 0;
+}
+
 void MockService::stop()
 {
     if (m_process.state() == QProcess::NotRunning)
         return;
+    freeze(false);
     QDBusServiceWatcher watcher(m_busName, bus(), QDBusServiceWatcher::WatchForUnregistration);
     QSignalSpy gone(&watcher, &QDBusServiceWatcher::serviceUnregistered);
     m_process.terminate();

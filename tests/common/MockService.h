@@ -22,6 +22,9 @@ public:
     bool start();
     void stop();
     bool isRunning() const;
+    // Stops (or resumes) the whole process: a service that answers nothing,
+    // not even introspection.
+    bool freeze(bool frozen);
 
     QDBusConnection bus() const;
     QString busName() const { return m_busName; }

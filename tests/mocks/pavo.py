@@ -22,6 +22,7 @@ Parameters (JSON keys, all optional):
   answer        how the get_* methods answer         (default "normal")
                 "normal" | "error" (D-Bus error com.vexa.pavo.Error.Failed)
                 | "noargs" (a reply without any arguments)
+                | "hang" (no reply at all: the caller runs into its timeout)
 
 Control methods (org.freedesktop.DBus.Mock on /com/vexa/pavo/request):
   SetAnswer(s)                 switch the answer mode
@@ -35,7 +36,9 @@ Control methods (org.freedesktop.DBus.Mock on /com/vexa/pavo/request):
 
 All calls, control ones included, are logged on /com/vexa/pavo/request.
 The get_* methods are declared without an output signature so that the
-"noargs" mode can answer with nothing; their values are sent as u / s.
+"noargs" mode can answer with nothing; their values are sent as u / s. They
+answer asynchronously, so a hanging get_* leaves every other method (the
+control ones too) working.
 '''
 
 import dbus
@@ -49,17 +52,20 @@ SYSTEM_BUS = True
 
 SIGNAL_OBJ = '/com/vexa/pavo/signal'
 SIGNAL_IFACE = 'com.vexa.pavo.signal'
-ANSWERS = ('normal', 'error', 'noargs')
+ANSWERS = ('normal', 'error', 'noargs', 'hang')
 TKLOCK_MODES = ('unlocked', 'locked')
 
 
-def _answer(mock, value):
+def _answer(mock, value, reply, error):
     if mock.answer == 'error':
-        raise dbus.exceptions.DBusException('Mode request failed',
-                                            name='com.vexa.pavo.Error.Failed')
-    if mock.answer == 'noargs':
-        return None
-    return value
+        error(dbus.exceptions.DBusException('Mode request failed',
+                                            name='com.vexa.pavo.Error.Failed'))
+    elif mock.answer == 'noargs':
+        reply()
+    elif mock.answer == 'hang':
+        mock.unanswered.append(reply)
+    else:
+        reply(value)
 
 
 def _emit_later(mock, name, sig, args):
@@ -88,18 +94,25 @@ def load(mock, parameters):
     mock.call_state = str(parameters.get('call_state', 'none'))
     mock.answer = str(parameters.get('answer', 'normal'))
     mock.tklock_mode = ''
+    mock.unanswered = []
     if mock.answer not in ANSWERS:
         raise ValueError(f'answer must be one of {ANSWERS}')
 
     mock.AddMethods(MAIN_IFACE, [
-        ('get_radio_states', '', None,
-         lambda m: _answer(m, dbus.UInt32(m.radio_states))),
-        ('get_call_state', '', None,
-         lambda m: _answer(m, dbus.String(m.call_state))),
         ('req_radio_states_change', 'uu', '', _req_radio_states_change),
         ('req_tklock_mode_change', 's', '', _req_tklock_mode_change),
     ])
     mock.AddObject(SIGNAL_OBJ, SIGNAL_IFACE, {}, [])
+
+
+@dbus.service.method(MAIN_IFACE, in_signature='', async_callbacks=('reply', 'error'))
+def get_radio_states(self, reply, error):
+    _answer(self, dbus.UInt32(self.radio_states), reply, error)
+
+
+@dbus.service.method(MAIN_IFACE, in_signature='', async_callbacks=('reply', 'error'))
+def get_call_state(self, reply, error):
+    _answer(self, dbus.String(self.call_state), reply, error)
 
 
 @dbus.service.method(dbusmock.MOCK_IFACE, in_signature='s', out_signature='')

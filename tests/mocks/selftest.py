@@ -292,6 +292,19 @@ class PavoTest(MockTest):
         self.assertError('com.vexa.pavo.Error.Failed', api.get_radio_states)
         self.assertError('com.vexa.pavo.Error.Failed', api.get_call_state)
 
+    def test_hang_mode(self):
+        self.start({'answer': 'hang'})
+        req = self.bus.get_object(self.BUS_NAME, '/com/vexa/pavo/request')
+        api = dbus.Interface(req, 'com.vexa.pavo.request')
+        self.assertError('org.freedesktop.DBus.Error.NoReply', api.get_radio_states, timeout=0.5)
+        # the rest of the service keeps answering, and the call was recorded
+        api.req_tklock_mode_change('unlocked')
+        self.assertEqual(req.GetTklockMode(dbus_interface=dbusmock.MOCK_IFACE), 'unlocked')
+        calls = req.GetMethodCalls('get_radio_states', dbus_interface=dbusmock.MOCK_IFACE)
+        self.assertEqual(len(calls), 1)
+        req.SetAnswer('normal', dbus_interface=dbusmock.MOCK_IFACE)
+        self.assertEqual(api.get_radio_states(), 1)
+
 
 class NotificationsTest(MockTest):
     TEMPLATE = 'notifications.py'

@@ -1,0 +1,205 @@
+#include <DaemonProcess.h>
+#include <FifoReader.h>
+#include <MockService.h>
+#include <XTools.h>
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QTest>
+
+// The real daemon started with the radios off: the question to leave
+// offline mode, its two answers, the prestart, and a device mode service
+// that is missing, failing or hung.
+class TestOffline : public QObject
+{
+    Q_OBJECT
+
+private:
+    static constexpr const char* Title = "^Offline mode$";
+    static constexpr const char* Request = "/com/vexa/pavo/request";
+    static QString online() { return QStringLiteral("query manager requested, offline: false"); }
+    static QString stayOffline() { return QStringLiteral("query manager requested, offline: true"); }
+    static QStringList ready() { return { QStringLiteral("KORVA_READY") }; }
+    static QStringList readyDone()
+    {
+        return { QStringLiteral("KORVA_READY"), QStringLiteral("PIN_CODE_DONE") };
+    }
+
+    static MockService* pavo(const QVariantMap& params)
+    {
+        return new MockService(
+            QStringLiteral("pavo"), QStringLiteral("com.vexa.pavo"), MockService::SystemBus, params);
+    }
+    static QVariantMap radios(uint bits) { return { { QStringLiteral("radio_states"), bits } }; }
+
+    static bool release()
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("com.vexa.korvad"),
+            QStringLiteral("/com/vexa/korvad"), QStringLiteral("com.vexa.korvad.Application"),
+            QStringLiteral("Release"));
+        return QDBusConnection::sessionBus().call(call, QDBus::Block, 20000).type()
+            == QDBusMessage::ReplyMessage;
+    }
+
+    // Presses Yes (left) or No (right) of the message box as a finger would.
+    static bool press(const QString& window, bool yes)
+    {
+        const QString geometry = XTools::run(QStringLiteral("xdotool"),
+            { QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window });
+        QHash<QString, int> g;
+        for (const QString& line : geometry.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            g.insert(line.section(QLatin1Char('='), 0, 0), line.section(QLatin1Char('='), 1).toInt());
+        if (g.value(QStringLiteral("WIDTH")) <= 0)
+            return false;
+        const int x = g[QStringLiteral("X")] + g[QStringLiteral("WIDTH")] * (yes ? 1 : 3) / 4;
+        // The button row: 64 px high, 24 px above the bottom edge.
+        const int y = g[QStringLiteral("Y")] + g[QStringLiteral("HEIGHT")] - 24 - 32;
+        return XTools::click(x, y);
+    }
+
+private Q_SLOTS:
+    void answer_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("yes") << true;
+        QTest::newRow("no") << false;
+    }
+
+    void answer()
+    {
+        QFETCH(bool, yes);
+        QScopedPointer<MockService> mock(pavo(radios(0)));
+        QVERIFY(mock->start());
+        FifoReader fifo;
+        DaemonProcess daemon;
+        daemon.setFifo(fifo.path());
+        QVERIFY(daemon.start());
+
+        const QStringList windows = XTools::findWindows(QLatin1String(Title), true);
+        QCOMPARE(windows.size(), 1);
+        // Ready at once; the PIN stage waits for the answer.
+        QVERIFY(fifo.waitForTokens(1));
+        QCOMPARE(fifo.tokens(), ready());
+        QVERIFY(XTools::xprop(windows.first(), QStringLiteral("WM_NAME"))
+                    .contains(QLatin1String("\"Offline mode\"")));
+        QVERIFY(!daemon.output().contains(QLatin1String("query manager requested")));
+
+        QVERIFY(press(windows.first(), yes));
+        QVERIFY2(daemon.waitForOutput(yes ? online() : stayOffline()) > 0, qPrintable(daemon.output()));
+        const QList<QVariantList> radioRequests
+            = mock->calls(QLatin1String(Request), QStringLiteral("req_radio_states_change"));
+        if (yes) {
+            QCOMPARE(radioRequests, (QList<QVariantList> { { 1u, 1u } }));
+            QVERIFY(daemon.ping());
+            // PIN_CODE_DONE is the query manager's to write.
+            QCOMPARE(fifo.tokens(), ready());
+        } else {
+            QVERIFY(radioRequests.isEmpty());
+            QVERIFY(fifo.waitForTokens(2));
+            QCOMPARE(fifo.tokens(), readyDone());
+            const QString out = daemon.output();
+            QVERIFY(out.indexOf(QLatin1String("STAY IN OFFLINE"))
+                < out.indexOf(QLatin1String("PIN_CODE_DONE in")));
+            QVERIFY(out.indexOf(QLatin1String("PIN_CODE_DONE in")) < out.indexOf(stayOffline()));
+        }
+        QVERIFY(XTools::findWindows(QLatin1String(Title), false).isEmpty());
+        QCOMPARE(mock->calls(QLatin1String(Request), QStringLiteral("get_radio_states")).size(), 1);
+    }
+
+    void prestartedAsksAfterRelease()
+    {
+        QScopedPointer<MockService> mock(pavo(radios(0)));
+        QVERIFY(mock->start());
+        FifoReader fifo;
+        DaemonProcess daemon;
+        daemon.setFifo(fifo.path());
+        QVERIFY(daemon.start({ QStringLiteral("-log"), QStringLiteral("-prestart") }));
+
+        QVERIFY(fifo.waitForTokens(1));
+        QCOMPARE(fifo.tokens(), ready());
+        QVERIFY(daemon.ping());
+        QVERIFY(XTools::findWindows(QLatin1String(Title), false).isEmpty());
+
+        QVERIFY(release());
+        const QStringList windows = XTools::findWindows(QLatin1String(Title), true);
+        QCOMPARE(windows.size(), 1);
+        QVERIFY(release());
+        QVERIFY(daemon.ping());
+        QCOMPARE(XTools::findWindows(QLatin1String(Title), false).size(), 1);
+
+        QVERIFY(press(windows.first(), false));
+        QVERIFY(fifo.waitForTokens(2));
+        QCOMPARE(fifo.tokens(), readyDone());
+        QVERIFY(release());
+        QVERIFY(daemon.ping());
+        QVERIFY(XTools::findWindows(QLatin1String(Title), false).isEmpty());
+        QCOMPARE(daemon.output().count(QLatin1String("query manager requested")), 1);
+    }
+
+    // Radios on, or a service that cannot say: straight on, nothing asked,
+    // no token from the core.
+    void noQuestion_data()
+    {
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<QVariantMap>("params");
+        QTest::newRow("radios on") << true << radios(1);
+        QTest::newRow("error") << true
+                               << QVariantMap { { QStringLiteral("radio_states"), 0u },
+                                      { QStringLiteral("answer"), QStringLiteral("error") } };
+        QTest::newRow("no arguments") << true
+                                      << QVariantMap { { QStringLiteral("radio_states"), 0u },
+                                             { QStringLiteral("answer"), QStringLiteral("noargs") } };
+        QTest::newRow("service absent") << false << QVariantMap {};
+    }
+
+    void noQuestion()
+    {
+        QFETCH(bool, running);
+        QFETCH(QVariantMap, params);
+        QScopedPointer<MockService> mock(pavo(params));
+        if (running)
+            QVERIFY(mock->start());
+        FifoReader fifo;
+        DaemonProcess daemon;
+        daemon.setFifo(fifo.path());
+        QVERIFY(daemon.start());
+        QVERIFY2(daemon.waitForOutput(online()) > 0, qPrintable(daemon.output()));
+        QVERIFY(daemon.ping());
+        QVERIFY(XTools::findWindows(QLatin1String(Title), false).isEmpty());
+        QVERIFY(fifo.tokens().isEmpty());
+        if (running)
+            QCOMPARE(mock->calls(QLatin1String(Request), QStringLiteral("get_radio_states")).size(), 1);
+    }
+
+    // The one slow test: a service that answers nothing at all costs the
+    // start D-Bus's call timeout (25 s) once, not once per call, and the
+    // daemon then goes on as online.
+    void hungServiceDelaysStartOnce()
+    {
+        QScopedPointer<MockService> mock(pavo(radios(0)));
+        QVERIFY(mock->start());
+        QVERIFY(mock->freeze(true));
+        FifoReader fifo;
+        DaemonProcess daemon;
+        daemon.setFifo(fifo.path());
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(daemon.start());
+        QVERIFY(daemon.waitForOutput(QStringLiteral("checkOffline():")) > 0);
+        const qint64 asked = clock.elapsed();
+        QVERIFY2(daemon.waitForOutput(online(), 60000) > 0, qPrintable(daemon.output()));
+        const qint64 waited = clock.elapsed() - asked;
+        qInfo("device mode service hung: start delayed by %lld ms", waited);
+        QVERIFY(waited < 30000);
+        QVERIFY(daemon.output().contains(
+            QRegularExpression(QStringLiteral("Can't get offline status! Error: .*NoReply"))));
+        QVERIFY(daemon.ping());
+        QVERIFY(XTools::findWindows(QLatin1String(Title), false).isEmpty());
+        QVERIFY(fifo.tokens().isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOffline)
+#include "tst_offline.moc"

@@ -55,6 +55,8 @@ EmergencyDialer::EmergencyDialer(CallHandler* handler, QWidget* parent)
     connect(m_field, &CodeField::textChanged, this, &EmergencyDialer::updateCallKey);
     if (handler)
         connect(handler, &CallHandler::callStarted, this, &QWidget::close);
+    // Digits typed anywhere on the dialer go into its field.
+    installEventFilter(m_field);
     retranslate();
     updateCallKey(QString());
 }

@@ -58,10 +58,9 @@ void CallHandler::followModem(const QString& path)
     QDBusConnection bus = Cellular::OfonoModem::instance()->bus();
     const QString service = QString::fromLatin1(Cellular::OfonoModem::Service);
     if (!m_path.isEmpty()) {
-        bus.disconnect(service, m_path, vcm(), QStringLiteral("CallAdded"), this,
-                       SLOT(onCallAdded(QDBusObjectPath, QVariantMap)));
+        bus.disconnect(service, m_path, vcm(), QStringLiteral("CallAdded"), this, SLOT(onCallAdded(QDBusMessage)));
         bus.disconnect(service, m_path, vcm(), QStringLiteral("CallRemoved"), this,
-                       SLOT(onCallRemoved(QDBusObjectPath)));
+                       SLOT(onCallRemoved(QDBusMessage)));
         bus.disconnect(service, m_path, vcm(), QStringLiteral("PropertyChanged"), this,
                        SLOT(onPropertyChanged(QString, QDBusVariant)));
     }
@@ -75,10 +74,11 @@ void CallHandler::followModem(const QString& path)
     }
     if (m_path.isEmpty())
         return;
-    bus.connect(service, m_path, vcm(), QStringLiteral("CallAdded"), this,
-                SLOT(onCallAdded(QDBusObjectPath, QVariantMap)));
+    // Taken as whole messages and checked here: a typed slot that does not
+    // match the signal's signature would silently never be called.
+    bus.connect(service, m_path, vcm(), QStringLiteral("CallAdded"), this, SLOT(onCallAdded(QDBusMessage)));
     bus.connect(service, m_path, vcm(), QStringLiteral("CallRemoved"), this,
-                SLOT(onCallRemoved(QDBusObjectPath)));
+                SLOT(onCallRemoved(QDBusMessage)));
     bus.connect(service, m_path, vcm(), QStringLiteral("PropertyChanged"), this,
                 SLOT(onPropertyChanged(QString, QDBusVariant)));
     readProperties();
@@ -129,20 +129,30 @@ void CallHandler::onPropertyChanged(const QString& name, const QDBusVariant& val
         takeNumbers(value.variant());
 }
 
-void CallHandler::onCallAdded(const QDBusObjectPath& path, const QVariantMap&)
+void CallHandler::onCallAdded(const QDBusMessage& message)
 {
+    const QVariantList args = message.arguments();
+    if (args.isEmpty() || !args.constFirst().canConvert<QDBusObjectPath>()) {
+        qWarning("oFono: CallAdded with signature %s ignored", qPrintable(message.signature()));
+        return;
+    }
+    const QString path = args.constFirst().value<QDBusObjectPath>().path();
     const bool first = m_calls.isEmpty();
-    m_calls.insert(path.path());
-    KTRACE() << path.path() << "calls:" << m_calls.size();
+    m_calls.insert(path);
+    KTRACE() << path << "calls:" << m_calls.size();
     if (first)
         Q_EMIT callStarted();
 }
 
-void CallHandler::onCallRemoved(const QDBusObjectPath& path)
+void CallHandler::onCallRemoved(const QDBusMessage& message)
 {
-    if (!m_calls.remove(path.path()))
+    const QVariantList args = message.arguments();
+    if (args.isEmpty() || !args.constFirst().canConvert<QDBusObjectPath>())
         return;
-    KTRACE() << path.path() << "calls:" << m_calls.size();
+    const QString path = args.constFirst().value<QDBusObjectPath>().path();
+    if (!m_calls.remove(path))
+        return;
+    KTRACE() << path << "calls:" << m_calls.size();
     if (m_calls.isEmpty())
         Q_EMIT callDone();
 }

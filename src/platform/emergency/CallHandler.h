@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QObject>
 #include <QSet>
@@ -48,8 +49,8 @@ Q_SIGNALS:
     void emergencyNumbersChanged();
 
 private Q_SLOTS:
-    void onCallAdded(const QDBusObjectPath& path, const QVariantMap& properties);
-    void onCallRemoved(const QDBusObjectPath& path);
+    void onCallAdded(const QDBusMessage& message);
+    void onCallRemoved(const QDBusMessage& message);
     void onPropertyChanged(const QString& name, const QDBusVariant& value);
 
 private:

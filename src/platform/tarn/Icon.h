@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+
+namespace Tarn {
+
+// Icons by their platform name: the desktop icon theme first, then the
+// toolkit's own drawings for the few names it must always be able to show.
+class Icon
+{
+public:
+    static QIcon fromName(const QString& name);
+};
+
+} // namespace Tarn

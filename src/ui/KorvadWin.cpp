@@ -1,0 +1,41 @@
+#include "KorvadWin.h"
+
+#include <platform/Trace.h>
+
+#include <QCloseEvent>
+
+KorvadWin::KorvadWin(const QString& styleName, QWidget* parent)
+    : Tarn::ApplicationWindow(parent)
+{
+    KTRACE() << styleName;
+    setAttribute(Qt::WA_DeleteOnClose);
+    setStyleName(styleName);
+}
+
+void KorvadWin::closeEvent(QCloseEvent* event)
+{
+    KTRACE();
+    Q_EMIT windowClosed();
+    Tarn::ApplicationWindow::closeEvent(event);
+    m_closed = event->isAccepted();
+}
+
+void KorvadWin::setPriority(bool normal)
+{
+    KTRACE() << "normal:" << normal;
+    m_priority = normal ? XlibUtils::Normal : XlibUtils::AboveAll;
+    XlibUtils::setWindowPriority(static_cast<XlibUtils::WindowPriority>(m_priority), this);
+    KTRACE() << "out";
+}
+
+void KorvadWin::setFullScreen(bool full)
+{
+    const Qt::WindowStates before = windowState();
+    setWindowState(full ? before | Qt::WindowFullScreen : before & ~Qt::WindowFullScreen);
+    KTRACE() << before << "->" << windowState();
+}
+
+bool KorvadWin::isFullScreen() const
+{
+    return windowState().testFlag(Qt::WindowFullScreen);
+}

@@ -1,5 +1,7 @@
 #include "Korvad.h"
 
+#include <notify/Notifier.h>
+
 #include <platform/Trace.h>
 #include <platform/tarn/Application.h>
 
@@ -7,6 +9,8 @@ Korvad::Korvad(QObject* parent)
     : QObject(parent)
 {
     KTRACE() << "starting Korva UI daemon";
+    // First, so that every service created after it can be wired to it.
+    notifier = new Notifier(this);
     if (auto* app = Tarn::Application::instance())
         connect(app, &Tarn::Application::prestartReleased, this, &Korvad::prestartReleased);
 }

@@ -9,6 +9,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <csignal>
+
 MockService::MockService(const QString& templateName, const QString& busName, Bus bus,
                          const QVariantMap& parameters)
     : m_template(templateName)
@@ -64,6 +66,7 @@ void MockService::stop()
         return;
     QDBusServiceWatcher watcher(m_busName, bus(), QDBusServiceWatcher::WatchForUnregistration);
     QSignalSpy gone(&watcher, &QDBusServiceWatcher::serviceUnregistered);
+    thaw();
     m_process.terminate();
     m_process.waitForFinished(5000);
     if (m_process.state() != QProcess::NotRunning) {
@@ -78,6 +81,18 @@ void MockService::stop()
 bool MockService::isRunning() const
 {
     return m_process.state() == QProcess::Running;
+}
+
+void MockService::freeze()
+{
+    if (isRunning())
+        ::kill(pid_t(m_process.processId()), SIGSTOP);
+}
+
+void MockService::thaw()
+{
+    if (isRunning())
+        ::kill(pid_t(m_process.processId()), SIGCONT);
 }
 
 QDBusMessage MockService::control(const QString& path, const QString& method, const QVariantList& args,

@@ -22,6 +22,9 @@ public:
     bool start();
     void stop();
     bool isRunning() const;
+    // SIGSTOP/SIGCONT: the service keeps its name but stops answering.
+    void freeze();
+    void thaw();
 
     QDBusConnection bus() const;
     QString busName() const { return m_busName; }

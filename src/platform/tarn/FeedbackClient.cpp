@@ -7,6 +7,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
+#include <QPointer>
 #include <QVariantMap>
 
 namespace Tarn {
@@ -57,9 +58,20 @@ quint32 FeedbackClient::play(const QString& event)
     call << appId() << event << QVariantMap() << qint32(-1);
     // An unconnected bus yields a call that has already failed; the watcher
     // still reports it from the event loop.
-    auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call, CallTimeoutMs), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, id](QDBusPendingCallWatcher* w) { triggerAnswered(id, w); });
+    // The watcher outlives a client deleted right after play(), so that a
+    // failure is still logged.
+    auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call, CallTimeoutMs));
+    connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+            [self = QPointer<FeedbackClient>(this), id, event](QDBusPendingCallWatcher* w) {
+                if (self) {
+                    self->triggerAnswered(id, w);
+                    return;
+                }
+                w->deleteLater();
+                if (w->isError())
+                    qWarning("feedback \"%s\" not played: %s %s", qPrintable(event), qPrintable(w->error().name()),
+                             qPrintable(w->error().message()));
+            });
     KTRACE() << event << "play id" << id;
     return id;
 }

@@ -37,9 +37,9 @@ private Q_SLOTS:
     void eachStyle_data()
     {
         QTest::addColumn<QString>("style");
-        for (const QString& style : { KorvaBanner::FullEvent, KorvaBanner::ShortEvent, KorvaBanner::PrivateEvent,
-                                      KorvaBanner::Information, KorvaBanner::LockScreenEvent, KorvaBanner::System,
-                                      KorvaBanner::Generic })
+        for (const QString& style : { KorvaBanner::FullEvent, KorvaBanner::ShortEvent,
+                 KorvaBanner::PrivateEvent, KorvaBanner::Information, KorvaBanner::LockScreenEvent,
+                 KorvaBanner::System, KorvaBanner::Generic })
             QTest::newRow(qPrintable(style)) << style;
     }
 
@@ -66,13 +66,16 @@ private Q_SLOTS:
             auto* label = banner->findChild<QLabel*>();
             QVERIFY(label);
             QVERIFY2(label->heightForWidth(label->width()) <= label->height(),
-                     qPrintable(QStringLiteral("%1 needs %2 px, has %3")
-                                    .arg(style).arg(label->heightForWidth(label->width())).arg(label->height())));
+                qPrintable(QStringLiteral("%1 needs %2 px, has %3")
+                               .arg(style)
+                               .arg(label->heightForWidth(label->width()))
+                               .arg(label->height())));
             QVERIFY(label->height() >= 60); // a touch target, not a sliver
             QCOMPARE(label->text(), text);
 
-            const QString shot = QStringLiteral("%1/banner-%2%3.png")
-                                     .arg(shotDir(), style, text.size() > 40 ? QStringLiteral("-long") : QString());
+            const QString shot
+                = QStringLiteral("%1/banner-%2%3.png")
+                      .arg(shotDir(), style, text.size() > 40 ? QStringLiteral("-long") : QString());
             QVERIFY(XTools::screenshot(shot));
 
             QSignalSpy gone(banner.data(), &Tarn::Banner::disappeared);

@@ -19,8 +19,8 @@ private:
 
     static MockService* newFeedbackd()
     {
-        return new MockService(QStringLiteral("feedbackd"), QStringLiteral("org.sigxcpu.Feedback"),
-                               MockService::SessionBus);
+        return new MockService(
+            QStringLiteral("feedbackd"), QStringLiteral("org.sigxcpu.Feedback"), MockService::SessionBus);
     }
 
     QList<uint> running()
@@ -96,7 +96,7 @@ private Q_SLOTS:
         m_feedbackd->control(Path, QStringLiteral("FinishFeedback"), { remote, reason });
 
         QSignalSpy& hit = expected == QLatin1String("finished") ? finished
-                        : expected == QLatin1String("stopped")  ? stopped
+            : expected == QLatin1String("stopped")              ? stopped
                                                                 : errors;
         QTRY_COMPARE(hit.size(), 1);
         QCOMPARE(hit.first().first().value<quint32>(), id);
@@ -209,10 +209,11 @@ private Q_SLOTS:
         QVERIFY(errors.wait(FeedbackClient::CallTimeoutMs + 5000));
         QTRY_COMPARE(errors.size(), 2);
         qInfo("feedbackd %s: play+play+stop took %lld ms, error after %lld ms", hung ? "hung" : "absent",
-              playCost, timer.elapsed());
+            playCost, timer.elapsed());
         QVERIFY(playCost < FeedbackClient::CallTimeoutMs / 2);
-        QCOMPARE((QSet<quint32> { errors.at(0).first().value<quint32>(), errors.at(1).first().value<quint32>() }),
-                 (QSet<quint32> { first, second }));
+        QCOMPARE(
+            (QSet<quint32> { errors.at(0).first().value<quint32>(), errors.at(1).first().value<quint32>() }),
+            (QSet<quint32> { first, second }));
     }
 };
 

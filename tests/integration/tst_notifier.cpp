@@ -35,8 +35,9 @@ private:
     QList<uint> running()
     {
         const QDBusMessage reply = m_feedbackd->control(FeedbackPath, QStringLiteral("GetRunning"));
-        return reply.type() == QDBusMessage::ReplyMessage ? qdbus_cast<QList<uint>>(reply.arguments().constFirst())
-                                                          : QList<uint> {};
+        return reply.type() == QDBusMessage::ReplyMessage
+            ? qdbus_cast<QList<uint>>(reply.arguments().constFirst())
+            : QList<uint> {};
     }
 
     QScopedPointer<MockService> m_notifications;
@@ -53,10 +54,9 @@ private Q_SLOTS:
     void init()
     {
         m_notifications.reset(new MockService(QStringLiteral("notifications"),
-                                              QStringLiteral("org.freedesktop.Notifications"),
-                                              MockService::SessionBus));
-        m_feedbackd.reset(new MockService(QStringLiteral("feedbackd"), QStringLiteral("org.sigxcpu.Feedback"),
-                                          MockService::SessionBus));
+            QStringLiteral("org.freedesktop.Notifications"), MockService::SessionBus));
+        m_feedbackd.reset(new MockService(
+            QStringLiteral("feedbackd"), QStringLiteral("org.sigxcpu.Feedback"), MockService::SessionBus));
         QVERIFY(m_notifications->start());
         QVERIFY(m_feedbackd->start());
     }
@@ -74,8 +74,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("eventType");
         QTest::addColumn<QString>("text");
         QTest::newRow("SIM removed") << KorvaFeedback::SimRemoved << QStringLiteral("SIM card removed");
-        QTest::newRow("provisioning saved") << KorvaFeedback::CellularPositive
-                                            << QStringLiteral("Settings received and saved: \"Operator <b>\"");
+        QTest::newRow("provisioning saved")
+            << KorvaFeedback::CellularPositive
+            << QStringLiteral("Settings received and saved: \"Operator <b>\"");
     }
 
     void publishesNotification()

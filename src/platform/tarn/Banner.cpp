@@ -13,8 +13,8 @@
 namespace Tarn {
 
 Banner::Banner(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
-                          | Qt::WindowDoesNotAcceptFocus)
+    : QWidget(parent,
+        Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
     , m_title(new QLabel(this))
     , m_timer(new QTimer(this))
 {
@@ -94,7 +94,8 @@ void Banner::mousePressEvent(QMouseEvent* event)
 void Banner::mouseReleaseEvent(QMouseEvent* event)
 {
     event->accept();
-    const bool tap = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    const bool tap
+        = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     m_pressed = false;
     if (tap)
         Q_EMIT clicked();

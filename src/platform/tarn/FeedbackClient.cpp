@@ -28,12 +28,12 @@ constexpr quint32 ReasonFailed = 0xFFFFFFFE;
 
 FeedbackClient::FeedbackClient(QObject* parent)
     : QObject(parent)
-    , m_serviceWatcher(new QDBusServiceWatcher(kService, QDBusConnection::sessionBus(),
-                                               QDBusServiceWatcher::WatchForUnregistration, this))
+    , m_serviceWatcher(new QDBusServiceWatcher(
+          kService, QDBusConnection::sessionBus(), QDBusServiceWatcher::WatchForUnregistration, this))
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.connect(kService, kPath, kInterface, QStringLiteral("FeedbackEnded"), this,
-                     SLOT(feedbackEnded(quint32, quint32))))
+            SLOT(feedbackEnded(quint32, quint32))))
         qWarning("feedback: cannot listen to %s on the session bus", qPrintable(kService));
     connect(m_serviceWatcher, &QDBusServiceWatcher::serviceUnregistered, this, &FeedbackClient::serviceGone);
 }
@@ -53,8 +53,8 @@ quint32 FeedbackClient::play(const QString& event)
     m_plays.insert(id, Play { event });
     ++m_unanswered;
 
-    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface,
-                                                       QStringLiteral("TriggerFeedback"));
+    QDBusMessage call
+        = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("TriggerFeedback"));
     call << appId() << event << QVariantMap() << qint32(-1);
     // An unconnected bus yields a call that has already failed; the watcher
     // still reports it from the event loop.
@@ -62,16 +62,16 @@ quint32 FeedbackClient::play(const QString& event)
     // failure is still logged.
     auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call, CallTimeoutMs));
     connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-            [self = QPointer<FeedbackClient>(this), id, event](QDBusPendingCallWatcher* w) {
-                if (self) {
-                    self->triggerAnswered(id, w);
-                    return;
-                }
-                w->deleteLater();
-                if (w->isError())
-                    qWarning("feedback \"%s\" not played: %s %s", qPrintable(event), qPrintable(w->error().name()),
-                             qPrintable(w->error().message()));
-            });
+        [self = QPointer<FeedbackClient>(this), id, event](QDBusPendingCallWatcher* w) {
+            if (self) {
+                self->triggerAnswered(id, w);
+                return;
+            }
+            w->deleteLater();
+            if (w->isError())
+                qWarning("feedback \"%s\" not played: %s %s", qPrintable(event),
+                    qPrintable(w->error().name()), qPrintable(w->error().message()));
+        });
     KTRACE() << event << "play id" << id;
     return id;
 }
@@ -88,9 +88,9 @@ void FeedbackClient::triggerAnswered(quint32 id, QDBusPendingCallWatcher* watche
     const bool ok = reply.type() == QDBusMessage::ReplyMessage && reply.signature() == QLatin1String("u");
     if (!ok) {
         qWarning("feedback \"%s\" not played: %s %s", qPrintable(it->event),
-                 qPrintable(reply.type() == QDBusMessage::ReplyMessage ? QStringLiteral("unexpected reply")
-                                                                      : reply.errorName()),
-                 qPrintable(reply.errorMessage()));
+            qPrintable(reply.type() == QDBusMessage::ReplyMessage ? QStringLiteral("unexpected reply")
+                                                                  : reply.errorName()),
+            qPrintable(reply.errorMessage()));
         end(id, ReasonFailed);
     } else {
         const quint32 remoteId = reply.arguments().constFirst().toUInt();
@@ -124,18 +124,21 @@ void FeedbackClient::stop(quint32 id)
 
 void FeedbackClient::sendEnd(quint32 id, quint32 remoteId)
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("EndFeedback"));
+    QDBusMessage call
+        = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("EndFeedback"));
     call << remoteId;
-    auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call, CallTimeoutMs), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, id, remoteId](QDBusPendingCallWatcher* w) {
-        w->deleteLater();
-        if (!w->isError())
-            return; // FeedbackEnded follows
-        qWarning("feedback %u not stopped: %s", remoteId, qPrintable(w->error().name()));
-        // The play is still ours only if feedbackd did not end it meanwhile.
-        if (m_byRemote.value(remoteId) == id)
-            end(id, ReasonFailed);
-    });
+    auto* watcher
+        = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call, CallTimeoutMs), this);
+    connect(
+        watcher, &QDBusPendingCallWatcher::finished, this, [this, id, remoteId](QDBusPendingCallWatcher* w) {
+            w->deleteLater();
+            if (!w->isError())
+                return; // FeedbackEnded follows
+            qWarning("feedback %u not stopped: %s", remoteId, qPrintable(w->error().name()));
+            // The play is still ours only if feedbackd did not end it meanwhile.
+            if (m_byRemote.value(remoteId) == id)
+                end(id, ReasonFailed);
+        });
 }
 
 void FeedbackClient::feedbackEnded(quint32 remoteId, quint32 reason)

@@ -42,7 +42,8 @@ private Q_SLOTS:
     void feedbackEnded(quint32 remoteId, quint32 reason);
 
 private:
-    struct Play {
+    struct Play
+    {
         QString event;
         quint32 remoteId = 0; // 0 until feedbackd answered
         bool stopRequested = false;
@@ -53,7 +54,7 @@ private:
     void end(quint32 id, quint32 reason);
     void serviceGone();
 
-    QHash<quint32, Play> m_plays;      // our id -> play
+    QHash<quint32, Play> m_plays; // our id -> play
     QHash<quint32, quint32> m_byRemote; // feedbackd id -> our id
     // Ends reported before the reply that names their id; kept only while
     // some start is still unanswered.

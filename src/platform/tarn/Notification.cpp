@@ -15,8 +15,8 @@ const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
 } // namespace
 
-Notification::Notification(const QString& eventType, const QString& summary, const QString& body,
-                           QObject* parent)
+Notification::Notification(
+    const QString& eventType, const QString& summary, const QString& body, QObject* parent)
     : QObject(parent)
     , m_eventType(eventType)
     , m_summary(summary)
@@ -55,12 +55,12 @@ bool Notification::publish()
 
     if (reply.type() != QDBusMessage::ReplyMessage) {
         qWarning("notification not published (%lld ms): %s %s", waited, qPrintable(reply.errorName()),
-                 qPrintable(reply.errorMessage()));
+            qPrintable(reply.errorMessage()));
         return false;
     }
     if (reply.signature() != QLatin1String("u") || reply.arguments().constFirst().toUInt() == 0) {
         qWarning("notification not published: the server answered \"%s\" instead of an id",
-                 qPrintable(reply.signature()));
+            qPrintable(reply.signature()));
         return false;
     }
     m_id = reply.arguments().constFirst().toUInt();

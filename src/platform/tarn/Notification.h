@@ -20,8 +20,8 @@ class Notification : public QObject
 public:
     static constexpr int ReplyTimeoutMs = 500;
 
-    Notification(const QString& eventType, const QString& summary, const QString& body,
-                 QObject* parent = nullptr);
+    Notification(
+        const QString& eventType, const QString& summary, const QString& body, QObject* parent = nullptr);
 
     QString eventType() const { return m_eventType; }
     QString summary() const { return m_summary; }

@@ -86,20 +86,6 @@ private Q_SLOTS:
             QTRY_VERIFY(banner.isNull());
         }
     }
-
-    // Kept banners survive disappearing and can come back.
-    void keepWhenDone()
-    {
-        Tarn::Banner banner;
-        banner.setTitle(QStringLiteral("Wrong PIN code"));
-        banner.setStyleName(KorvaBanner::Information);
-        banner.appear();
-        banner.disappear();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(!banner.isVisible());
-        banner.appear();
-        QVERIFY(banner.isVisible());
-    }
 };
 
 QTEST_MAIN(TestBanner)

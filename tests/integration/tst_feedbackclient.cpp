@@ -55,22 +55,6 @@ private Q_SLOTS:
 
     void cleanup() { m_feedbackd.reset(); }
 
-    void triggersAsKorvad()
-    {
-        FeedbackClient client;
-        QSignalSpy errors(&client, &FeedbackClient::eventPlayError);
-        const quint32 first = client.play(QStringLiteral("warning_strong"));
-        const quint32 second = client.play(QStringLiteral("warning_strong"));
-        QVERIFY(first != 0 && second != 0 && first != second);
-        QTRY_COMPARE(running().size(), 2);
-        const QList<QVariantList> calls = m_feedbackd->calls(Path, QStringLiteral("TriggerFeedback"));
-        QCOMPARE(calls.size(), 2);
-        QCOMPARE(calls.first().value(0).toString(), QStringLiteral("korvad"));
-        QCOMPARE(calls.first().value(1).toString(), QStringLiteral("warning_strong"));
-        QCOMPARE(calls.first().value(3).toInt(), -1); // once, not looped
-        QVERIFY(errors.isEmpty());
-    }
-
     void endReasons_data()
     {
         QTest::addColumn<uint>("reason");

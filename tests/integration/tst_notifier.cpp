@@ -229,32 +229,6 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         QVERIFY(m_feedbackd->calls(FeedbackPath, QStringLiteral("EndFeedback")).isEmpty());
     }
-
-    void endsForUnknownIdsAreIgnored()
-    {
-        Notifier notifier;
-        notifier.playNGFEvent(KorvaFeedback::SimRemoved);
-        QTRY_COMPARE(running().size(), 1);
-        const uint remote = running().first();
-        for (uint reason : { 0u, 1u, 2u, 0xFFFFFFFFu })
-            m_feedbackd->control(FeedbackPath, QStringLiteral("FinishFeedback"), { remote + 10, reason });
-        // A play that ends afterwards proves the stray reports went through.
-        notifier.playNGFEvent(QStringLiteral("no.such.event"));
-        QTRY_COMPARE(notifier.runningEvents().size(), 1);
-        QCOMPARE(notifier.runningEvents().values(), QStringList { KorvaFeedback::SimRemoved });
-    }
-
-    void feedbackdAbsent()
-    {
-        m_feedbackd->stop();
-        Notifier notifier;
-        QElapsedTimer timer;
-        timer.start();
-        notifier.playNGFEvent(KorvaFeedback::WarningStrong);
-        notifier.stopNGFEvent(KorvaFeedback::WarningStrong);
-        qInfo("feedbackd absent: play and stop took %lld ms", timer.elapsed());
-        QTRY_VERIFY(notifier.runningEvents().isEmpty());
-    }
 };
 
 QTEST_MAIN(TestNotifier)

@@ -3,6 +3,8 @@
 #include "Vocabulary.h"
 
 #include <notify/PavoIf.h>
+#include <notify/Notifier.h>
+
 #include <platform/Trace.h>
 #include <platform/tarn/Application.h>
 #include <platform/tarn/Locale.h>
@@ -12,6 +14,8 @@ Korvad::Korvad(QObject* parent)
     : QObject(parent)
 {
     KTRACE() << "starting Korva UI daemon";
+    // First, so that every service created after it can be wired to it.
+    notifier = new Notifier(this);
     if (auto* app = Tarn::Application::instance())
         connect(app, &Tarn::Application::prestartReleased, this, &Korvad::prestartReleased);
 }

@@ -4,6 +4,7 @@
 #include "LogOutput.h"
 #include "Vocabulary.h"
 
+#include <notify/Notifier.h>
 #include <platform/Trace.h>
 #include <platform/cellular/SystemControl.h>
 #include <platform/tarn/MessageBox.h>
@@ -79,6 +80,11 @@ void KorvadApp::showModemFailure()
     box->setSystemModal(true);
     connect(box, &QDialog::finished, this, &KorvadApp::updateUpstartDone);
     box->appear(Tarn::Dialog::DestroyWhenDone);
+
+    // A one-shot alert: nobody will stop it, so its notifier need not stay.
+    auto* alert = new Notifier(this);
+    alert->playNGFEvent(KorvaFeedback::WarningStrong);
+    delete alert;
 }
 
 void KorvadApp::releasePrestart()

@@ -44,8 +44,15 @@ bool key(const QString& windowId, const QString& keyName)
 bool click(int x, int y)
 {
     int rc = -1;
-    run(QStringLiteral("xdotool"), { QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(x),
-                                     QString::number(y), QStringLiteral("click"), QStringLiteral("1") }, &rc);
+    // "mousemove --sync" waits for a motion that never comes when the
+    // pointer is already there.
+    const QString at = run(QStringLiteral("xdotool"), { QStringLiteral("getmouselocation"), QStringLiteral("--shell") });
+    const bool there = at.contains(QStringLiteral("X=%1\n").arg(x)) && at.contains(QStringLiteral("Y=%1\n").arg(y));
+    QStringList args { QStringLiteral("mousemove") };
+    if (!there)
+        args << QStringLiteral("--sync");
+    args << QString::number(x) << QString::number(y) << QStringLiteral("click") << QStringLiteral("1");
+    run(QStringLiteral("xdotool"), args, &rc);
     return rc == 0;
 }
 

@@ -33,6 +33,9 @@ private Q_SLOTS:
         MockService ofono(QStringLiteral("ofono_sim"), QStringLiteral("org.ofono"), MockService::SystemBus,
                           failedModem());
         QVERIFY(ofono.start());
+        MockService feedbackd(QStringLiteral("feedbackd"), QStringLiteral("org.sigxcpu.Feedback"),
+                              MockService::SessionBus);
+        QVERIFY(feedbackd.start());
         FifoReader fifo;
         DaemonProcess daemon;
         daemon.setFifo(fifo.path());
@@ -42,6 +45,12 @@ private Q_SLOTS:
         QCOMPARE(fifo.tokens(), QStringList { QStringLiteral("KORVA_READY") });
         const QStringList windows = XTools::findWindows(QLatin1String(DialogTitle), true);
         QCOMPARE(windows.size(), 1);
+        // The dialog comes with the strong warning feedback.
+        const QString feedbackPath = QStringLiteral("/org/sigxcpu/Feedback");
+        QTRY_COMPARE(feedbackd.calls(feedbackPath, QStringLiteral("TriggerFeedback")).size(), 1);
+        const QVariantList trigger = feedbackd.calls(feedbackPath, QStringLiteral("TriggerFeedback")).first();
+        QCOMPARE(trigger.value(0).toString(), QStringLiteral("korvad"));
+        QCOMPARE(trigger.value(1).toString(), QStringLiteral("warning_strong"));
         QVERIFY(daemon.ping());
         QVERIFY(daemon.output().contains(QLatin1String("Modem failure: korvad is zombie.")));
         // The dialog speaks English, not identifiers.
@@ -125,6 +134,9 @@ private Q_SLOTS:
         QVERIFY(daemon.start());
         const QStringList windows = XTools::findWindows(QLatin1String(DialogTitle), true);
         QCOMPARE(windows.size(), 1);
+        // No feedbackd on this bus either: said once in the log, nothing waits for it.
+        QVERIFY(daemon.waitForOutput(QStringLiteral("feedback \"warning_strong\" not played")) > 0);
+        QVERIFY(daemon.ping());
         QVERIFY(XTools::key(windows.first(), QStringLiteral("Return")));
         QVERIFY(daemon.waitForOutput(QStringLiteral("PIN_CODE_DONE in")) > 0);
         QVERIFY(daemon.ping());

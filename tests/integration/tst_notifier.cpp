@@ -1,0 +1,235 @@
+#include <MockService.h>
+#include <XTools.h>
+
+#include <app/Vocabulary.h>
+#include <notify/Notifier.h>
+#include <platform/tarn/Banner.h>
+#include <platform/tarn/Notification.h>
+
+#include <QApplication>
+#include <QDBusArgument>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPointer>
+#include <QTest>
+
+// The notifier with simulated notification server and feedbackd on a
+// private session bus, its banners on Xvfb.
+class TestNotifier : public QObject
+{
+    Q_OBJECT
+
+private:
+    static const inline QString NotifyPath = QStringLiteral("/org/freedesktop/Notifications");
+    static const inline QString FeedbackPath = QStringLiteral("/org/sigxcpu/Feedback");
+
+    static QList<Tarn::Banner*> banners()
+    {
+        QList<Tarn::Banner*> found;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* b = qobject_cast<Tarn::Banner*>(w); b && b->isVisible())
+                found << b;
+        return found;
+    }
+
+    QList<uint> running()
+    {
+        const QDBusMessage reply = m_feedbackd->control(FeedbackPath, QStringLiteral("GetRunning"));
+        return reply.type() == QDBusMessage::ReplyMessage
+            ? qdbus_cast<QList<uint>>(reply.arguments().constFirst())
+            : QList<uint> {};
+    }
+
+    QScopedPointer<MockService> m_notifications;
+    QScopedPointer<MockService> m_feedbackd;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QFile theme(QCoreApplication::applicationDirPath() + QStringLiteral("/theme/korva.qss"));
+        QVERIFY(theme.open(QIODevice::ReadOnly));
+        qApp->setStyleSheet(QString::fromUtf8(theme.readAll()));
+    }
+
+    void init()
+    {
+        m_notifications.reset(new MockService(QStringLiteral("notifications"),
+            QStringLiteral("org.freedesktop.Notifications"), MockService::SessionBus));
+        m_feedbackd.reset(new MockService(
+            QStringLiteral("feedbackd"), QStringLiteral("org.sigxcpu.Feedback"), MockService::SessionBus));
+        QVERIFY(m_notifications->start());
+        QVERIFY(m_feedbackd->start());
+    }
+
+    void cleanup()
+    {
+        m_notifications.reset();
+        m_feedbackd.reset();
+        for (Tarn::Banner* b : banners())
+            delete b;
+    }
+
+    void publishesNotification_data()
+    {
+        QTest::addColumn<QString>("eventType");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("SIM removed") << KorvaFeedback::SimRemoved << QStringLiteral("SIM card removed");
+        QTest::newRow("provisioning saved")
+            << KorvaFeedback::CellularPositive
+            << QStringLiteral("Settings received and saved: \"Operator <b>\"");
+    }
+
+    void publishesNotification()
+    {
+        QFETCH(QString, eventType);
+        QFETCH(QString, text);
+        Notifier notifier;
+        notifier.showNotification(text, eventType);
+        const QList<QVariantList> calls = m_notifications->calls(NotifyPath, QStringLiteral("Notify"));
+        QCOMPARE(calls.size(), 1);
+        const QVariantList& args = calls.first();
+        QCOMPARE(args.value(0).toString(), QStringLiteral("korvad"));
+        QCOMPARE(args.value(1).toUInt(), 0u);
+        QCOMPARE(args.value(3).toString(), QString()); // summary
+        QCOMPARE(args.value(4).toString(), text);
+        const QVariantMap hints = qdbus_cast<QVariantMap>(args.value(6));
+        QCOMPARE(hints.value(QStringLiteral("category")).toString(), eventType);
+        QCOMPARE(args.value(7).toInt(), -1);
+        QCoreApplication::processEvents();
+        QVERIFY(banners().isEmpty());
+    }
+
+    void emptyTextDoesNothing()
+    {
+        m_notifications->control(NotifyPath, QStringLiteral("SetRefuse"), { true });
+        Notifier notifier;
+        notifier.showNotification(QString(), KorvaFeedback::SimError);
+        QCoreApplication::processEvents();
+        QVERIFY(m_notifications->calls(NotifyPath, QStringLiteral("Notify")).isEmpty());
+        QVERIFY(banners().isEmpty());
+    }
+
+    // Whatever keeps the notification from being taken, the text reaches the
+    // user as a system banner, a tap dismisses it, and the daemon is held up
+    // no longer than the publishing wait.
+    void untakenNotificationBecomesBanner_data()
+    {
+        QTest::addColumn<QString>("server");
+        QTest::newRow("refused") << "refused";
+        QTest::newRow("absent") << "absent";
+        QTest::newRow("hung") << "hung";
+    }
+
+    void untakenNotificationBecomesBanner()
+    {
+        QFETCH(QString, server);
+        if (server == QLatin1String("refused"))
+            m_notifications->control(NotifyPath, QStringLiteral("SetRefuse"), { true });
+        else if (server == QLatin1String("absent"))
+            m_notifications->stop();
+        else
+            QVERIFY(m_notifications->freeze(true));
+
+        Notifier notifier;
+        const QString text = QStringLiteral("PIN code changed");
+        QElapsedTimer timer;
+        timer.start();
+        notifier.showNotification(text, KorvaFeedback::CellularPositive);
+        const qint64 cost = timer.elapsed();
+        // The cost is reported, not asserted: timing belongs to the benchmarks.
+        qInfo("notification server %s: showNotification took %lld ms", qPrintable(server), cost);
+
+        QTRY_COMPARE(banners().size(), 1);
+        QPointer<Tarn::Banner> banner = banners().first();
+        QCOMPARE(banner->title(), text);
+        QCOMPARE(banner->styleName(), KorvaBanner::System);
+        QCOMPARE(banner->geometry().topLeft(), QPoint(0, 0));
+
+        const QRect r = banner->geometry();
+        QVERIFY(XTools::click(r.center().x(), r.center().y()));
+        QTRY_VERIFY(banner.isNull());
+        m_notifications->freeze(false);
+    }
+
+    void bannerStyles_data()
+    {
+        QTest::addColumn<QString>("style");
+        QTest::newRow("one argument") << QString();
+        QTest::newRow("explicit") << KorvaBanner::ShortEvent;
+    }
+
+    void bannerStyles()
+    {
+        QFETCH(QString, style);
+        Notifier notifier;
+        if (style.isEmpty())
+            notifier.showBanner(QStringLiteral("Wrong PIN code"));
+        else
+            notifier.showBanner(QStringLiteral("Wrong PIN code"), style);
+        QCOMPARE(banners().size(), 1);
+        QCOMPARE(banners().first()->styleName(), style.isEmpty() ? KorvaBanner::Information : style);
+    }
+
+    void bannerGoesByItself()
+    {
+        Notifier notifier;
+        notifier.showBanner(QStringLiteral("SIM card removed"));
+        QPointer<Tarn::Banner> banner = banners().value(0);
+        QVERIFY(banner);
+        QTRY_VERIFY_WITH_TIMEOUT(banner.isNull(), Tarn::Banner::DisplayTimeMs + 3000);
+    }
+
+    void sameEventTwiceStoppedOnce()
+    {
+        Notifier notifier;
+        notifier.playNGFEvent(KorvaFeedback::PinQueryHaptic);
+        notifier.playNGFEvent(KorvaFeedback::PinQueryHaptic);
+        notifier.playNGFEvent(KorvaFeedback::SimError);
+        QCOMPARE(notifier.runningEvents().size(), 3);
+        QTRY_COMPARE(running().size(), 3);
+
+        notifier.stopNGFEvent(KorvaFeedback::PinQueryHaptic);
+        QTRY_COMPARE(notifier.runningEvents().size(), 2);
+        QCOMPARE(m_feedbackd->calls(FeedbackPath, QStringLiteral("EndFeedback")).size(), 1);
+        QCOMPARE(QStringList(notifier.runningEvents().values()).count(KorvaFeedback::PinQueryHaptic), 1);
+        QCOMPARE(running().size(), 2);
+
+        // The rest end as feedbackd reports them.
+        for (uint remote : running())
+            m_feedbackd->control(FeedbackPath, QStringLiteral("FinishFeedback"), { remote, 0u });
+        QTRY_VERIFY(notifier.runningEvents().isEmpty());
+    }
+
+    // Two stops in a row, before feedbackd has confirmed the first, end both
+    // plays rather than the same one twice.
+    void twoStopsEndTwoPlays()
+    {
+        Notifier notifier;
+        notifier.playNGFEvent(KorvaFeedback::QueryStrong);
+        notifier.playNGFEvent(KorvaFeedback::QueryStrong);
+        QTRY_COMPARE(running().size(), 2);
+        notifier.stopNGFEvent(KorvaFeedback::QueryStrong);
+        notifier.stopNGFEvent(KorvaFeedback::QueryStrong);
+        notifier.stopNGFEvent(KorvaFeedback::QueryStrong); // nothing left to stop
+        QTRY_VERIFY(notifier.runningEvents().isEmpty());
+        QCOMPARE(m_feedbackd->calls(FeedbackPath, QStringLiteral("EndFeedback")).size(), 2);
+        QVERIFY(running().isEmpty());
+    }
+
+    void stopOfNothingDoesNothing()
+    {
+        Notifier notifier;
+        notifier.stopNGFEvent(KorvaFeedback::SimError); // never played
+        notifier.playNGFEvent(KorvaFeedback::SimAdded);
+        QTRY_COMPARE(running().size(), 1);
+        m_feedbackd->control(FeedbackPath, QStringLiteral("FinishFeedback"), { running().first(), 0u });
+        QTRY_VERIFY(notifier.runningEvents().isEmpty());
+        notifier.stopNGFEvent(KorvaFeedback::SimAdded); // already ended
+        notifier.stopNGFEvent(QString());
+        QCoreApplication::processEvents();
+        QVERIFY(m_feedbackd->calls(FeedbackPath, QStringLiteral("EndFeedback")).isEmpty());
+    }
+};
+
+QTEST_MAIN(TestNotifier)
+#include "tst_notifier.moc"

@@ -87,6 +87,24 @@ private Q_SLOTS:
         QTRY_VERIFY(!OfonoModem::instance()->hasModem());
     }
 
+    // Modem and SIM changes are followed from oFono's signals alone.
+    void followsModemAndSim()
+    {
+        QVERIFY(startOfono());
+        SIMStatus status;
+        NetworkRegistration registration;
+        QTRY_COMPARE(ask(status), 4);
+        QVERIFY(control(QStringLiteral("SetPinRequired:puk")));
+        QTRY_COMPARE(ask(status), 5);
+        QVERIFY(control(QStringLiteral("RemoveModem")));
+        QTRY_COMPARE(ask(status), -1);
+        QVERIFY(control(QStringLiteral("AddModem")));
+        QTRY_COMPARE(ask(status), 5);
+        QVERIFY(control(QStringLiteral("SetPinRequired:none")));
+        QTRY_COMPARE(ask(status), 0);
+        QTRY_COMPARE(registration.status(), 0);
+    }
+
     void simStatusMapping_data()
     {
         QTest::addColumn<bool>("withOfono");

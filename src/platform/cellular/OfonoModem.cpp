@@ -67,6 +67,11 @@ OfonoModem::OfonoModem()
     , m_watcher(new QDBusServiceWatcher(QString::fromLatin1(Service), m_bus,
                                         QDBusServiceWatcher::WatchForOwnerChange, this))
 {
+    // Slots are matched by type name: every type they take must be known
+    // before the first connect, or the connect fails quietly.
+    qRegisterMetaType<QDBusVariant>();
+    qRegisterMetaType<QDBusObjectPath>();
+    qRegisterMetaType<QVariantMap>();
     qDBusRegisterMetaType<ModemEntry>();
     qDBusRegisterMetaType<ModemList>();
 
@@ -185,11 +190,20 @@ void OfonoModem::takeInterfaceProperties(const QString& interface, quint64 gener
     KTRACE() << interface << "read";
 }
 
-void OfonoModem::onInterfacePropertyChanged(const QString& name, const QDBusVariant& value,
-                                            const QDBusMessage& message)
+void OfonoModem::onSimPropertyChanged(const QString& name, const QDBusVariant& value)
 {
-    auto it = m_tracked.find(message.interface());
-    if (it == m_tracked.end() || message.path() != m_path)
+    takeProperty(QString::fromLatin1(SimInterface), name, value);
+}
+
+void OfonoModem::onNetworkRegistrationPropertyChanged(const QString& name, const QDBusVariant& value)
+{
+    takeProperty(QString::fromLatin1(NetworkRegistrationInterface), name, value);
+}
+
+void OfonoModem::takeProperty(const QString& interface, const QString& name, const QDBusVariant& value)
+{
+    auto it = m_tracked.find(interface);
+    if (it == m_tracked.end())
         return;
     it->properties.insert(name, OfonoMapping::normalise(name, value.variant()));
     Q_EMIT stateChanged();
@@ -234,9 +248,11 @@ void OfonoModem::followModem(const QString& path, const QVariantMap& properties)
     m_powerRequested = false;
     m_bus.connect(QString::fromLatin1(Service), m_path, QString::fromLatin1(ModemInterface),
                   QStringLiteral("PropertyChanged"), this, SLOT(onModemPropertyChanged(QString, QDBusVariant)));
-    for (const QString& interface : trackedInterfaces())
-        m_bus.connect(QString::fromLatin1(Service), m_path, interface, QStringLiteral("PropertyChanged"), this,
-                      SLOT(onInterfacePropertyChanged(QString, QDBusVariant, QDBusMessage)));
+    m_bus.connect(QString::fromLatin1(Service), m_path, QString::fromLatin1(SimInterface),
+                  QStringLiteral("PropertyChanged"), this, SLOT(onSimPropertyChanged(QString, QDBusVariant)));
+    m_bus.connect(QString::fromLatin1(Service), m_path, QString::fromLatin1(NetworkRegistrationInterface),
+                  QStringLiteral("PropertyChanged"), this,
+                  SLOT(onNetworkRegistrationPropertyChanged(QString, QDBusVariant)));
     // Blocking only while the first start is still on the stack.
     powerUpIfNeeded(m_starting);
     syncInterfaces(m_starting);
@@ -252,9 +268,11 @@ void OfonoModem::dropModem()
     m_bus.disconnect(QString::fromLatin1(Service), m_path, QString::fromLatin1(ModemInterface),
                      QStringLiteral("PropertyChanged"), this,
                      SLOT(onModemPropertyChanged(QString, QDBusVariant)));
-    for (const QString& interface : trackedInterfaces())
-        m_bus.disconnect(QString::fromLatin1(Service), m_path, interface, QStringLiteral("PropertyChanged"), this,
-                         SLOT(onInterfacePropertyChanged(QString, QDBusVariant, QDBusMessage)));
+    m_bus.disconnect(QString::fromLatin1(Service), m_path, QString::fromLatin1(SimInterface),
+                     QStringLiteral("PropertyChanged"), this, SLOT(onSimPropertyChanged(QString, QDBusVariant)));
+    m_bus.disconnect(QString::fromLatin1(Service), m_path, QString::fromLatin1(NetworkRegistrationInterface),
+                     QStringLiteral("PropertyChanged"), this,
+                     SLOT(onNetworkRegistrationPropertyChanged(QString, QDBusVariant)));
     m_tracked.clear();
     m_path.clear();
     m_modemProperties.clear();

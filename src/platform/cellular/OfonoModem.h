@@ -83,7 +83,8 @@ private Q_SLOTS:
     void onModemAdded(const QDBusObjectPath& path, const QVariantMap& properties);
     void onModemRemoved(const QDBusObjectPath& path);
     void onModemPropertyChanged(const QString& name, const QDBusVariant& value);
-    void onInterfacePropertyChanged(const QString& name, const QDBusVariant& value, const QDBusMessage& message);
+    void onSimPropertyChanged(const QString& name, const QDBusVariant& value);
+    void onNetworkRegistrationPropertyChanged(const QString& name, const QDBusVariant& value);
     void onServiceRegistered();
     void onServiceUnregistered();
 
@@ -96,6 +97,7 @@ private:
     void powerUpIfNeeded(bool blocking);
     void syncInterfaces(bool blocking);
     void fetchInterface(const QString& interface, bool blocking);
+    void takeProperty(const QString& interface, const QString& name, const QDBusVariant& value);
     void takeInterfaceProperties(const QString& interface, quint64 generation, const QDBusMessage& reply);
 
     struct Tracked {

@@ -1,5 +1,7 @@
 #include "OfonoModem.h"
 
+#include "OfonoMapping.h"
+
 #include "../Trace.h"
 
 #include <QCoreApplication>
@@ -11,6 +13,7 @@
 #include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
+#include <QDBusError>
 
 namespace Cellular {
 
@@ -64,6 +67,11 @@ OfonoModem::OfonoModem()
     , m_watcher(new QDBusServiceWatcher(QString::fromLatin1(Service), m_bus,
                                         QDBusServiceWatcher::WatchForOwnerChange, this))
 {
+    // Slots are matched by type name: every type they take must be known
+    // before the first connect, or the connect fails quietly.
+    qRegisterMetaType<QDBusVariant>();
+    qRegisterMetaType<QDBusObjectPath>();
+    qRegisterMetaType<QVariantMap>();
     qDBusRegisterMetaType<ModemEntry>();
     qDBusRegisterMetaType<ModemList>();
 
@@ -91,6 +99,114 @@ QStringList OfonoModem::interfaces() const
 bool OfonoModem::hasInterface(const QString& interface) const
 {
     return interfaces().contains(interface);
+}
+
+namespace {
+
+QStringList trackedInterfaces()
+{
+    return { QString::fromLatin1(OfonoModem::SimInterface),
+             QString::fromLatin1(OfonoModem::NetworkRegistrationInterface) };
+}
+
+} // namespace
+
+QVariantMap OfonoModem::interfaceProperties(const QString& interface) const
+{
+    return m_tracked.value(interface).properties;
+}
+
+bool OfonoModem::interfaceReady(const QString& interface) const
+{
+    const auto it = m_tracked.constFind(interface);
+    return it != m_tracked.constEnd() && it->ready;
+}
+
+QDBusPendingCall OfonoModem::failedCall(const QString& errorName, const QString& message)
+{
+    return QDBusPendingCall::fromError(QDBusError(QDBusMessage::createError(errorName, message)));
+}
+
+QDBusPendingCall OfonoModem::call(const QString& interface, const QString& method, const QVariantList& args,
+                                  int timeoutMs) const
+{
+    // asyncCall on a dead connection hands back a call that never finishes.
+    if (!m_bus.isConnected() || m_path.isEmpty())
+        return failedCall(QStringLiteral("org.freedesktop.DBus.Error.ServiceUnknown"),
+                          QStringLiteral("oFono has no modem"));
+    QDBusMessage message = QDBusMessage::createMethodCall(QString::fromLatin1(Service), m_path, interface, method);
+    message.setArguments(args);
+    return m_bus.asyncCall(message, timeoutMs);
+}
+
+void OfonoModem::syncInterfaces(bool blocking)
+{
+    const QStringList listed = interfaces();
+    for (const QString& interface : trackedInterfaces()) {
+        const bool tracked = m_tracked.contains(interface);
+        if (listed.contains(interface) && !tracked) {
+            Tracked entry;
+            entry.generation = ++m_generation;
+            m_tracked.insert(interface, entry);
+            fetchInterface(interface, blocking);
+        } else if (!listed.contains(interface) && tracked) {
+            KTRACE() << interface << "gone";
+            m_tracked.remove(interface);
+        }
+    }
+}
+
+void OfonoModem::fetchInterface(const QString& interface, bool blocking)
+{
+    const quint64 generation = m_tracked.value(interface).generation;
+    QDBusMessage message = QDBusMessage::createMethodCall(QString::fromLatin1(Service), m_path, interface,
+                                                          QStringLiteral("GetProperties"));
+    if (blocking) {
+        takeInterfaceProperties(interface, generation, m_bus.call(message, QDBus::Block, ListTimeoutMs));
+        return;
+    }
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(message, CallTimeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, interface, generation](QDBusPendingCallWatcher* w) {
+                w->deleteLater();
+                takeInterfaceProperties(interface, generation, w->reply());
+                Q_EMIT stateChanged();
+            });
+}
+
+void OfonoModem::takeInterfaceProperties(const QString& interface, quint64 generation, const QDBusMessage& reply)
+{
+    auto it = m_tracked.find(interface);
+    // The interface went (or went and came back) while we were asking.
+    if (it == m_tracked.end() || it->generation != generation)
+        return;
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.signature() != QLatin1String("a{sv}")) {
+        qWarning("oFono: cannot read %s properties: %s", qPrintable(interface), qPrintable(reply.errorName()));
+        return;
+    }
+    // The reply is at least as new as any PropertyChanged seen before it.
+    it->properties = OfonoMapping::normalise(qdbus_cast<QVariantMap>(reply.arguments().constFirst()));
+    it->ready = true;
+    KTRACE() << interface << "read";
+}
+
+void OfonoModem::onSimPropertyChanged(const QString& name, const QDBusVariant& value)
+{
+    takeProperty(QString::fromLatin1(SimInterface), name, value);
+}
+
+void OfonoModem::onNetworkRegistrationPropertyChanged(const QString& name, const QDBusVariant& value)
+{
+    takeProperty(QString::fromLatin1(NetworkRegistrationInterface), name, value);
+}
+
+void OfonoModem::takeProperty(const QString& interface, const QString& name, const QDBusVariant& value)
+{
+    auto it = m_tracked.find(interface);
+    if (it == m_tracked.end())
+        return;
+    it->properties.insert(name, OfonoMapping::normalise(name, value.variant()));
+    Q_EMIT stateChanged();
 }
 
 void OfonoModem::listModems(bool blocking)
@@ -132,8 +248,14 @@ void OfonoModem::followModem(const QString& path, const QVariantMap& properties)
     m_powerRequested = false;
     m_bus.connect(QString::fromLatin1(Service), m_path, QString::fromLatin1(ModemInterface),
                   QStringLiteral("PropertyChanged"), this, SLOT(onModemPropertyChanged(QString, QDBusVariant)));
+    m_bus.connect(QString::fromLatin1(Service), m_path, QString::fromLatin1(SimInterface),
+                  QStringLiteral("PropertyChanged"), this, SLOT(onSimPropertyChanged(QString, QDBusVariant)));
+    m_bus.connect(QString::fromLatin1(Service), m_path, QString::fromLatin1(NetworkRegistrationInterface),
+                  QStringLiteral("PropertyChanged"), this,
+                  SLOT(onNetworkRegistrationPropertyChanged(QString, QDBusVariant)));
     // Blocking only while the first start is still on the stack.
     powerUpIfNeeded(m_starting);
+    syncInterfaces(m_starting);
     Q_EMIT modemChanged(m_path);
     Q_EMIT stateChanged();
 }
@@ -146,6 +268,12 @@ void OfonoModem::dropModem()
     m_bus.disconnect(QString::fromLatin1(Service), m_path, QString::fromLatin1(ModemInterface),
                      QStringLiteral("PropertyChanged"), this,
                      SLOT(onModemPropertyChanged(QString, QDBusVariant)));
+    m_bus.disconnect(QString::fromLatin1(Service), m_path, QString::fromLatin1(SimInterface),
+                     QStringLiteral("PropertyChanged"), this, SLOT(onSimPropertyChanged(QString, QDBusVariant)));
+    m_bus.disconnect(QString::fromLatin1(Service), m_path, QString::fromLatin1(NetworkRegistrationInterface),
+                     QStringLiteral("PropertyChanged"), this,
+                     SLOT(onNetworkRegistrationPropertyChanged(QString, QDBusVariant)));
+    m_tracked.clear();
     m_path.clear();
     m_modemProperties.clear();
     m_powerFailed = false;
@@ -209,6 +337,8 @@ void OfonoModem::onModemPropertyChanged(const QString& name, const QDBusVariant&
     m_modemProperties.insert(name, value.variant());
     if (name == QLatin1String("Powered") && value.variant().toBool())
         m_powerFailed = false;
+    if (name == QLatin1String("Interfaces"))
+        syncInterfaces(false);
     Q_EMIT modemPropertyChanged(name, value.variant());
     Q_EMIT stateChanged();
 }

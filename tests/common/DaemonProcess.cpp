@@ -23,11 +23,6 @@ DaemonProcess::~DaemonProcess()
     stop();
 }
 
-QString DaemonProcess::binary()
-{
-    return qEnvironmentVariable("KORVAD_BINARY");
-}
-
 void DaemonProcess::setFifo(const QString& path)
 {
     m_env.insert(QStringLiteral("KORVAD_UPSTART_FIFO"), path);
@@ -41,7 +36,7 @@ QString DaemonProcess::logFile() const
 bool DaemonProcess::start(const QStringList& arguments)
 {
     m_process.setProcessEnvironment(m_env);
-    m_process.start(binary(), arguments);
+    m_process.start(qEnvironmentVariable("KORVAD_BINARY"), arguments);
     return m_process.waitForStarted();
 }
 
@@ -55,17 +50,17 @@ QString DaemonProcess::output()
     return m_output;
 }
 
-int DaemonProcess::waitForOutput(const QString& text, int timeoutMs, int from)
+int DaemonProcess::waitForOutput(const QString& text, int timeoutMs)
 {
     QElapsedTimer timer;
     timer.start();
     for (;;) {
-        const int at = output().indexOf(text, from);
+        const int at = output().indexOf(text);
         if (at >= 0)
             return at + text.size();
         const int left = timeoutMs - int(timer.elapsed());
         if (left <= 0 || m_process.state() == QProcess::NotRunning)
-            return output().indexOf(text, from) >= 0 ? output().indexOf(text, from) + text.size() : -1;
+            return output().indexOf(text) >= 0 ? output().indexOf(text) + text.size() : -1;
         m_process.waitForReadyRead(left);
     }
 }
@@ -94,6 +89,13 @@ bool DaemonProcess::ping()
                                                        QStringLiteral("GetAll"));
     call << QStringLiteral("com.vexa.korvad.Application");
     return bus.call(call, QDBus::Block, 20000).type() == QDBusMessage::ReplyMessage;
+}
+
+bool DaemonProcess::release()
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("com.vexa.korvad"),
+        QStringLiteral("/com/vexa/korvad"), QStringLiteral("com.vexa.korvad.Application"), QStringLiteral("Release"));
+    return QDBusConnection::sessionBus().call(call, QDBus::Block, 20000).type() == QDBusMessage::ReplyMessage;
 }
 
 void DaemonProcess::interrupt()

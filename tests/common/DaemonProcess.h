@@ -18,18 +18,18 @@ public:
     QString logFile() const;
 
     bool start(const QStringList& arguments = { QStringLiteral("-log") });
-    // Waits until standard error holds `text` (from `from` on); the index after it, or -1.
-    int waitForOutput(const QString& text, int timeoutMs = 20000, int from = 0);
+    // Waits until standard error holds `text`; the index after it, or -1.
+    int waitForOutput(const QString& text, int timeoutMs = 20000);
     bool waitForExit(int timeoutMs = 20000);
     // Round trip through the daemon's event loop over the session bus.
     bool ping();
+    // The prestart release, as the session would send it.
+    static bool release();
     void interrupt();
     void stop();
 
     QString output();
     QProcess& process() { return m_process; }
-
-    static QString binary();
 
 private:
     QTemporaryDir m_dir;

@@ -26,11 +26,6 @@ MockService::~MockService()
     stop();
 }
 
-QString MockService::mocksDir()
-{
-    return qEnvironmentVariable("KORVA_SOURCE_DIR") + QStringLiteral("/tests/mocks");
-}
-
 QDBusConnection MockService::bus() const
 {
     return m_bus == SystemBus ? QDBusConnection::systemBus() : QDBusConnection::sessionBus();
@@ -39,7 +34,8 @@ QDBusConnection MockService::bus() const
 bool MockService::start()
 {
     QStringList args { QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--template"),
-                       mocksDir() + QLatin1Char('/') + m_template + QStringLiteral(".py") };
+                       qEnvironmentVariable("KORVA_SOURCE_DIR") + QStringLiteral("/tests/mocks/") + m_template
+                           + QStringLiteral(".py") };
     if (m_bus == SystemBus)
         args << QStringLiteral("--system");
     if (!m_parameters.isEmpty())
@@ -62,7 +58,7 @@ bool MockService::start()
 
 bool MockService::freeze(bool frozen)
 {
-    return isRunning() && ::kill(pid_t(m_process.processId()), frozen ? SIGSTOP : SIGCONT) == 0;
+    return m_process.state() == QProcess::Running && ::kill(pid_t(m_process.processId()), frozen ? SIGSTOP : SIGCONT) == 0;
 }
 
 void MockService::stop()
@@ -81,11 +77,6 @@ void MockService::stop()
     // The name must be free before the next test starts its own mock.
     if (bus().interface()->isServiceRegistered(m_busName))
         gone.wait(5000);
-}
-
-bool MockService::isRunning() const
-{
-    return m_process.state() == QProcess::Running;
 }
 
 QDBusMessage MockService::control(const QString& path, const QString& method, const QVariantList& args,
@@ -127,9 +118,4 @@ QList<QVariantList> MockService::calls(const QString& path, const QString& metho
 void MockService::clearCalls(const QString& path)
 {
     control(path, QStringLiteral("ClearCalls"));
-}
-
-QString MockService::output() const
-{
-    return QString::fromLocal8Bit(const_cast<QProcess&>(m_process).readAll());
 }

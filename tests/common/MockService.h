@@ -21,13 +21,11 @@ public:
     // Starts the mock and waits until it owns its name.
     bool start();
     void stop();
-    bool isRunning() const;
     // Stops (or resumes) the whole process: a service that answers nothing,
     // not even introspection.
     bool freeze(bool frozen);
 
     QDBusConnection bus() const;
-    QString busName() const { return m_busName; }
 
     // A call on org.freedesktop.DBus.Mock (or any interface) of an object.
     QDBusMessage control(const QString& path, const QString& method, const QVariantList& args = {},
@@ -36,10 +34,6 @@ public:
     // Argument lists of every recorded call of a method on an object.
     QList<QVariantList> calls(const QString& path, const QString& method);
     void clearCalls(const QString& path);
-
-    QString output() const;
-
-    static QString mocksDir();
 
 private:
     QString m_template;

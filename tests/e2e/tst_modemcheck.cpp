@@ -3,8 +3,6 @@
 #include <MockService.h>
 #include <XTools.h>
 
-#include <QDBusConnection>
-#include <QDBusMessage>
 #include <QTest>
 
 // The start-up modem check of the real daemon against a simulated oFono:
@@ -19,13 +17,6 @@ private:
 
     static QVariantMap failedModem() { return { { QStringLiteral("power_fails"), true } }; }
 
-    static bool release()
-    {
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            QStringLiteral("com.vexa.korvad"), QStringLiteral("/com/vexa/korvad"),
-            QStringLiteral("com.vexa.korvad.Application"), QStringLiteral("Release"));
-        return QDBusConnection::sessionBus().call(call, QDBus::Block, 20000).type() == QDBusMessage::ReplyMessage;
-    }
 
 private Q_SLOTS:
     void failedModemMakesZombie()
@@ -82,11 +73,11 @@ private Q_SLOTS:
         QVERIFY(daemon.ping());
         QVERIFY(XTools::findWindows(QLatin1String(DialogTitle), false).isEmpty());
 
-        QVERIFY(release());
+        QVERIFY(DaemonProcess::release());
         const QStringList windows = XTools::findWindows(QLatin1String(DialogTitle), true);
         QCOMPARE(windows.size(), 1);
         // A second release shows nothing more.
-        QVERIFY(release());
+        QVERIFY(DaemonProcess::release());
         QVERIFY(daemon.ping());
         QCOMPARE(XTools::findWindows(QLatin1String(DialogTitle), false).size(), 1);
         QCOMPARE(fifo.tokens().size(), 1);
@@ -94,7 +85,7 @@ private Q_SLOTS:
         QVERIFY(XTools::key(windows.first(), QStringLiteral("Return")));
         QVERIFY(fifo.waitForTokens(2));
         QCOMPARE(fifo.tokens(), (QStringList { QStringLiteral("KORVA_READY"), QStringLiteral("PIN_CODE_DONE") }));
-        QVERIFY(release());
+        QVERIFY(DaemonProcess::release());
         QVERIFY(daemon.ping());
         QVERIFY(XTools::findWindows(QLatin1String(DialogTitle), false).isEmpty());
     }

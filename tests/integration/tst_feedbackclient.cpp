@@ -87,15 +87,6 @@ private Q_SLOTS:
         QCOMPARE(finished.size() + stopped.size() + errors.size(), 1);
     }
 
-    void unknownEventEndsInError()
-    {
-        FeedbackClient client;
-        QSignalSpy errors(&client, &FeedbackClient::eventPlayError);
-        const quint32 id = client.play(QStringLiteral("no.such.event"));
-        QTRY_COMPARE(errors.size(), 1);
-        QCOMPARE(errors.first().first().value<quint32>(), id);
-    }
-
     void stopBeforeOrAfterReply_data()
     {
         QTest::addColumn<bool>("waitForReply");

@@ -81,20 +81,6 @@ private Q_SLOTS:
         QCOMPARE(w.text(), QStringLiteral("12"));
     }
 
-    void keysTypedElsewhereInTheWindow()
-    {
-        QWidget window;
-        auto* w = new PinUiWidget(&window);
-        window.installEventFilter(w->codeField());
-        window.show();
-        QTest::keyClick(&window, Qt::Key_7);
-        QTest::keyClick(&window, Qt::Key_A);
-        QCOMPARE(w->text(), QStringLiteral("7"));
-        QSignalSpy enter(w, &PinUiWidget::enterReleased);
-        QTest::keyClick(&window, Qt::Key_Return);
-        QCOMPARE(enter.count(), 1);
-    }
-
     void emergencyMode_data()
     {
         QTest::addColumn<bool>("masked");

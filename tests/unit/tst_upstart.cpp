@@ -40,7 +40,6 @@ private Q_SLOTS:
     void commandForm()
     {
         qunsetenv("KORVAD_UPSTART_FIFO");
-        QCOMPARE(KorvadApp::upstartCommand("KORVA_READY"), QByteArray("echo KORVA_READY > /var/run/upstart.fifo "));
         QCOMPARE(KorvadApp::upstartCommand("PIN_CODE_DONE"),
                  QByteArray("echo PIN_CODE_DONE > /var/run/upstart.fifo "));
     }

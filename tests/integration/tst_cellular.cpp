@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 
 using namespace Cellular;
@@ -324,14 +325,9 @@ private Q_SLOTS:
             settle();
         }
 
-        const bool read = op == QLatin1String("pinAttemptsLeft") || op == QLatin1String("pinQueryState")
-                       || op == QLatin1String("imsi");
-        const QString method = read ? QStringLiteral("org.ofono.SimManager.GetProperties")
-                             : op == QLatin1String("verifyPIN") ? QStringLiteral("EnterPin")
-                             : op == QLatin1String("verifyPUK") ? QStringLiteral("ResetPin")
-                             : op == QLatin1String("changePIN") ? QStringLiteral("ChangePin")
-                             : op == QLatin1String("enablePINQuery") ? QStringLiteral("LockPin")
-                                                                     : QStringLiteral("UnlockPin");
+        const QHash<QString, QString> methods { { "verifyPIN", "EnterPin" }, { "verifyPUK", "ResetPin" },
+            { "changePIN", "ChangePin" }, { "enablePINQuery", "LockPin" }, { "disablePINQuery", "UnlockPin" } };
+        const QString method = methods.value(op, QStringLiteral("org.ofono.SimManager.GetProperties"));
         if (scenario == QLatin1String("in progress"))
             QVERIFY(control(QStringLiteral("SetNextError:%1:org.ofono.Error.InProgress").arg(method)));
         if (scenario == QLatin1String("oFono leaves mid-call"))
@@ -345,32 +341,27 @@ private Q_SLOTS:
 
         SIMSecurity security;
         SIMIdentity identity;
-        std::unique_ptr<QSignalSpy> spy;
-        if (op == QLatin1String("verifyPIN")) {
-            spy = std::make_unique<QSignalSpy>(&security, &SIMSecurity::verifyPINComplete);
-            security.verifyPIN(SIMSecurity::PinTypePin, pin);
-        } else if (op == QLatin1String("verifyPUK")) {
-            spy = std::make_unique<QSignalSpy>(&security, &SIMSecurity::verifyPUKComplete);
-            security.verifyPUK(SIMSecurity::PukTypePuk, puk, QStringLiteral("4321"));
-        } else if (op == QLatin1String("changePIN")) {
-            spy = std::make_unique<QSignalSpy>(&security, &SIMSecurity::changePINComplete);
-            security.changePIN(SIMSecurity::PinTypePin, pin, QStringLiteral("5678"));
-        } else if (op == QLatin1String("enablePINQuery")) {
-            spy = std::make_unique<QSignalSpy>(&security, &SIMSecurity::enablePINQueryComplete);
-            security.enablePINQuery(SIMSecurity::PinTypePin, pin);
-        } else if (op == QLatin1String("disablePINQuery")) {
-            spy = std::make_unique<QSignalSpy>(&security, &SIMSecurity::disablePINQueryComplete);
-            security.disablePINQuery(SIMSecurity::PinTypePin, pin);
-        } else if (op == QLatin1String("pinAttemptsLeft")) {
-            spy = std::make_unique<QSignalSpy>(&security, &SIMSecurity::pinAttemptsLeftComplete);
-            security.pinAttemptsLeft(SIMSecurity::PinTypePin);
-        } else if (op == QLatin1String("pinQueryState")) {
-            spy = std::make_unique<QSignalSpy>(&security, &SIMSecurity::pinQueryStateComplete);
-            security.pinQueryState(SIMSecurity::PinTypePin);
-        } else {
-            spy = std::make_unique<QSignalSpy>(&identity, &SIMIdentity::imsiComplete);
-            identity.imsi();
-        }
+        const auto pinType = SIMSecurity::PinTypePin;
+        const QHash<QString, std::function<void()>> calls {
+            { "verifyPIN", [&] { security.verifyPIN(pinType, pin); } },
+            { "verifyPUK", [&] { security.verifyPUK(SIMSecurity::PukTypePuk, puk, QStringLiteral("4321")); } },
+            { "changePIN", [&] { security.changePIN(pinType, pin, QStringLiteral("5678")); } },
+            { "enablePINQuery", [&] { security.enablePINQuery(pinType, pin); } },
+            { "disablePINQuery", [&] { security.disablePINQuery(pinType, pin); } },
+            { "pinAttemptsLeft", [&] { security.pinAttemptsLeft(pinType); } },
+            { "pinQueryState", [&] { security.pinQueryState(pinType); } },
+            { "imsi", [&] { identity.imsi(); } },
+        };
+        // Each operation answers with the signal named after it.
+        QObject* owner = op == QLatin1String("imsi") ? static_cast<QObject*>(&identity) : &security;
+        const QByteArray signal = op.toLatin1() + "Complete";
+        QMetaMethod completion;
+        for (int i = 0; i < owner->metaObject()->methodCount(); ++i)
+            if (owner->metaObject()->method(i).name() == signal)
+                completion = owner->metaObject()->method(i);
+        auto spy = std::make_unique<QSignalSpy>(owner, completion);
+        QVERIFY(spy->isValid());
+        calls.value(op)();
         // Never answered inside the call.
         QCOMPARE(spy->size(), 0);
         QVERIFY(spy->wait(OfonoModem::CallTimeoutMs + 5000));

@@ -2,8 +2,8 @@
 
 #include "Vocabulary.h"
 
-#include <notify/PavoIf.h>
 #include <notify/Notifier.h>
+#include <notify/PavoIf.h>
 
 #include <platform/Trace.h>
 #include <platform/tarn/Application.h>

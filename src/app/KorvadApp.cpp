@@ -28,7 +28,8 @@ KorvadApp::KorvadApp(int& argc, char** argv)
 QString KorvadApp::fifoPath()
 {
     const QByteArray overridden = qgetenv("KORVAD_UPSTART_FIFO");
-    return overridden.isEmpty() ? QStringLiteral("/var/run/upstart.fifo") : QString::fromLocal8Bit(overridden);
+    return overridden.isEmpty() ? QStringLiteral("/var/run/upstart.fifo")
+                                : QString::fromLocal8Bit(overridden);
 }
 
 QByteArray KorvadApp::upstartCommand(const char* token)
@@ -74,8 +75,8 @@ void KorvadApp::checkModem()
 void KorvadApp::showModemFailure()
 {
     KTRACE();
-    auto* box = new Tarn::MessageBox(qtTrId(KorvaText::ErrorTitle), qtTrId(KorvaText::ModemFailure),
-                                     Tarn::Dialog::Ok);
+    auto* box = new Tarn::MessageBox(
+        qtTrId(KorvaText::ErrorTitle), qtTrId(KorvaText::ModemFailure), Tarn::Dialog::Ok);
     box->setObjectName(QStringLiteral("modemFailureDialog"));
     box->setSystemModal(true);
     connect(box, &QDialog::finished, this, &KorvadApp::updateUpstartDone);

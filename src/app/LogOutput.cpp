@@ -25,10 +25,10 @@ QString logFilePath()
 void printUsage()
 {
     std::fprintf(stderr,
-                 "\nUsage: korvad\n\t[-h] Tarn application help.\n\t[%s] This internal help.\n\t[%s] Print "
-                 "logs to stdout. Same as [-output-level debug]\n\t[%s] Print logs to /tmp/korvad.log.\n\t[%s] "
-                 "Print logs in uptime format to stdout.\n\n",
-                 "-hh", "-log", "-filelog", "-uptimelog");
+        "\nUsage: korvad\n\t[-h] Tarn application help.\n\t[%s] This internal help.\n\t[%s] Print "
+        "logs to stdout. Same as [-output-level debug]\n\t[%s] Print logs to /tmp/korvad.log.\n\t[%s] "
+        "Print logs in uptime format to stdout.\n\n",
+        "-hh", "-log", "-filelog", "-uptimelog");
 }
 
 void select(const QStringList& arguments)
@@ -78,8 +78,8 @@ bool appendToLogFile(const QByteArray& line)
     // there, never write into anything but a regular file (and never block
     // opening a fifo someone put there), keep it private.
     const QByteArray path = QFile::encodeName(logFilePath());
-    const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK,
-                          S_IRUSR | S_IWUSR);
+    const int fd = ::open(path.constData(),
+        O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, S_IRUSR | S_IWUSR);
     if (fd < 0)
         return false;
     struct stat st;
@@ -107,9 +107,9 @@ void fileHandler(QtMsgType type, const QMessageLogContext&, const QString& messa
 
     const QDateTime now = QDateTime::currentDateTime();
     Tarn::Locale* locale = Tarn::Locale::defaultLocale();
-    const QString stamp = locale ? locale->formatDateTime(now, Tarn::Locale::DateMedium, Tarn::Locale::TimeMedium)
-                                 : Tarn::Locale().formatDateTime(now, Tarn::Locale::DateMedium,
-                                                                 Tarn::Locale::TimeMedium);
+    const QString stamp = locale
+        ? locale->formatDateTime(now, Tarn::Locale::DateMedium, Tarn::Locale::TimeMedium)
+        : Tarn::Locale().formatDateTime(now, Tarn::Locale::DateMedium, Tarn::Locale::TimeMedium);
     QByteArray line = stamp.toUtf8();
     line += prefix;
     line += message.toUtf8();

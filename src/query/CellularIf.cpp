@@ -8,23 +8,25 @@ CellularIf::CellularIf(QObject* parent)
     KTRACE();
     simSecurity = new SIMSecurity(this);
     connect(simSecurity, &SIMSecurity::verifyPINComplete, this, &CellularIf::verifyPINComplete,
-            Qt::QueuedConnection);
+        Qt::QueuedConnection);
     connect(simSecurity, &SIMSecurity::verifyPUKComplete, this, &CellularIf::verifyPUKComplete,
-            Qt::QueuedConnection);
+        Qt::QueuedConnection);
     connect(simSecurity, &SIMSecurity::pinAttemptsLeftComplete, this, &CellularIf::pinAttemptsLeftComplete,
-            Qt::QueuedConnection);
+        Qt::QueuedConnection);
     connect(simSecurity, &SIMSecurity::changePINComplete, this, &CellularIf::changePINComplete,
-            Qt::QueuedConnection);
+        Qt::QueuedConnection);
     connect(simSecurity, &SIMSecurity::pinQueryStateComplete, this, &CellularIf::pinQueryStateComplete,
-            Qt::QueuedConnection);
+        Qt::QueuedConnection);
     connect(simSecurity, &SIMSecurity::enablePINQueryComplete, this, &CellularIf::enablePINQueryComplete,
-            Qt::QueuedConnection);
+        Qt::QueuedConnection);
     connect(simSecurity, &SIMSecurity::disablePINQueryComplete, this, &CellularIf::disablePINQueryComplete,
-            Qt::QueuedConnection);
+        Qt::QueuedConnection);
 
     simStatusSource = new SIMStatus(this);
-    connect(simStatusSource, &SIMStatus::statusComplete, this, &CellularIf::statusComplete, Qt::QueuedConnection);
-    connect(simStatusSource, &SIMStatus::statusChanged, this, &CellularIf::statusChanged, Qt::QueuedConnection);
+    connect(
+        simStatusSource, &SIMStatus::statusComplete, this, &CellularIf::statusComplete, Qt::QueuedConnection);
+    connect(
+        simStatusSource, &SIMStatus::statusChanged, this, &CellularIf::statusChanged, Qt::QueuedConnection);
 }
 
 CellularIf::~CellularIf()

@@ -40,11 +40,11 @@ void PinUiWidget::createContent()
     setFieldMode(0, false);
     Emergency::EditLine* edit = field->editLine();
     edit->setInputMethodHints(Qt::ImhPreferNumbers | Qt::ImhNoPredictiveText | Qt::ImhDigitsOnly
-                              | Qt::ImhNoAutoUppercase | Qt::ImhSensitiveData);
+        | Qt::ImhNoAutoUppercase | Qt::ImhSensitiveData);
     // Queued: the relays leave the field before anyone reacts to them.
     connect(field, &Emergency::CodeField::textChanged, this, &PinUiWidget::textChanged, Qt::QueuedConnection);
     connect(field, &Emergency::CodeField::maxLenReached, this, &PinUiWidget::maxLengthExeeded,
-            Qt::QueuedConnection);
+        Qt::QueuedConnection);
     connect(field, &Emergency::CodeField::enterPressed, this, &PinUiWidget::enterReleased);
 
     cancelKey = new QPushButton(this);

@@ -26,7 +26,7 @@ void UiWrapper::setTitle(const QString& title, bool asError)
         widget->setObjectName(QStringLiteral("PinUiWidget"));
         connect(widget, &PinUiWidget::textChanged, this, &UiWrapper::codeChanged);
         connect(widget->emergencyButton(), &QPushButton::clicked, this,
-                qOverload<>(&UiWrapper::emergencyReleased));
+            qOverload<>(&UiWrapper::emergencyReleased));
         connect(widget->emergencyButton(), &QPushButton::clicked, this, &UiWrapper::onEmergencyReleased);
         connect(widget, &PinUiWidget::enterReleased, this, qOverload<>(&UiWrapper::enterReleased));
         connect(widget, &PinUiWidget::enterReleased, this, &UiWrapper::onEnterReleased);
@@ -115,8 +115,8 @@ void UiWrapper::appear(bool keepWhenDone, bool forced)
         connect(page, &PinCodeQueryUI::backButtonClicked, this, &UiWrapper::backButtonClicked);
         connect(page, &PinCodeQueryUI::windowClosed, this, &UiWrapper::backButtonClicked);
     }
-    page->appear(keepWhenDone ? Tarn::ApplicationPage::KeepWhenDone
-                              : Tarn::ApplicationPage::DestroyWhenDismissed);
+    page->appear(
+        keepWhenDone ? Tarn::ApplicationPage::KeepWhenDone : Tarn::ApplicationPage::DestroyWhenDismissed);
     page->showWindow();
     page->setWindowOnTop(forced);
     showEscape(!forced);
@@ -140,7 +140,7 @@ void UiWrapper::showEscape(bool show)
     if (!page)
         return;
     page->setComponentsDisplayMode(Tarn::ApplicationPage::EscapeButton,
-                                   show ? Tarn::ApplicationPage::Show : Tarn::ApplicationPage::Hide);
+        show ? Tarn::ApplicationPage::Show : Tarn::ApplicationPage::Hide);
     KTRACE() << "EscapeButton:" << page->componentDisplayMode(Tarn::ApplicationPage::EscapeButton);
 }
 

@@ -40,8 +40,8 @@ int XlibUtils::changeProperty(WindowPriority priority, QWidget* window, const ch
     if (set) {
         // Format 32 takes longs, whatever their width.
         long data[1] = { static_cast<long>(priority) };
-        return XChangeProperty(display, id, atom, XA_CARDINAL, 32, PropModeReplace,
-                               reinterpret_cast<unsigned char*>(data), 1);
+        return XChangeProperty(
+            display, id, atom, XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<unsigned char*>(data), 1);
     }
     return XDeleteProperty(display, id, atom);
 }

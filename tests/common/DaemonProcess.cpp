@@ -85,8 +85,7 @@ bool DaemonProcess::ping()
     // Peer.Ping is answered by the bus thread; a property read of the
     // application's own interface is served by the GUI thread's event loop.
     QDBusMessage call = QDBusMessage::createMethodCall(name, QStringLiteral("/com/vexa/korvad"),
-                                                       QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                       QStringLiteral("GetAll"));
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("GetAll"));
     call << QStringLiteral("com.vexa.korvad.Application");
     return bus.call(call, QDBus::Block, 20000).type() == QDBusMessage::ReplyMessage;
 }
@@ -94,7 +93,8 @@ bool DaemonProcess::ping()
 bool DaemonProcess::release()
 {
     QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("com.vexa.korvad"),
-        QStringLiteral("/com/vexa/korvad"), QStringLiteral("com.vexa.korvad.Application"), QStringLiteral("Release"));
+        QStringLiteral("/com/vexa/korvad"), QStringLiteral("com.vexa.korvad.Application"),
+        QStringLiteral("Release"));
     return QDBusConnection::sessionBus().call(call, QDBus::Block, 20000).type() == QDBusMessage::ReplyMessage;
 }
 

@@ -11,8 +11,8 @@
 
 #include <csignal>
 
-MockService::MockService(const QString& templateName, const QString& busName, Bus bus,
-                         const QVariantMap& parameters)
+MockService::MockService(
+    const QString& templateName, const QString& busName, Bus bus, const QVariantMap& parameters)
     : m_template(templateName)
     , m_busName(busName)
     , m_bus(bus)
@@ -34,14 +34,14 @@ QDBusConnection MockService::bus() const
 bool MockService::start()
 {
     QStringList args { QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--template"),
-                       qEnvironmentVariable("KORVA_SOURCE_DIR") + QStringLiteral("/tests/mocks/") + m_template
-                           + QStringLiteral(".py") };
+        qEnvironmentVariable("KORVA_SOURCE_DIR") + QStringLiteral("/tests/mocks/") + m_template
+            + QStringLiteral(".py") };
     if (m_bus == SystemBus)
         args << QStringLiteral("--system");
     if (!m_parameters.isEmpty())
         args << QStringLiteral("-p")
-             << QString::fromUtf8(QJsonDocument(QJsonObject::fromVariantMap(m_parameters)).toJson(
-                    QJsonDocument::Compact));
+             << QString::fromUtf8(
+                    QJsonDocument(QJsonObject::fromVariantMap(m_parameters)).toJson(QJsonDocument::Compact));
 
     QDBusServiceWatcher watcher(m_busName, bus(), QDBusServiceWatcher::WatchForRegistration);
     QSignalSpy registered(&watcher, &QDBusServiceWatcher::serviceRegistered);
@@ -58,7 +58,8 @@ bool MockService::start()
 
 bool MockService::freeze(bool frozen)
 {
-    return m_process.state() == QProcess::Running && ::kill(pid_t(m_process.processId()), frozen ? SIGSTOP : SIGCONT) == 0;
+    return m_process.state() == QProcess::Running
+        && ::kill(pid_t(m_process.processId()), frozen ? SIGSTOP : SIGCONT) == 0;
 }
 
 void MockService::stop()
@@ -79,8 +80,8 @@ void MockService::stop()
         gone.wait(5000);
 }
 
-QDBusMessage MockService::control(const QString& path, const QString& method, const QVariantList& args,
-                                  const QString& interface)
+QDBusMessage MockService::control(
+    const QString& path, const QString& method, const QVariantList& args, const QString& interface)
 {
     QDBusMessage call = QDBusMessage::createMethodCall(m_busName, path, interface, method);
     call.setArguments(args);

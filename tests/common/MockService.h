@@ -14,8 +14,8 @@ class MockService
 public:
     enum Bus { SystemBus, SessionBus };
 
-    MockService(const QString& templateName, const QString& busName, Bus bus,
-                const QVariantMap& parameters = {});
+    MockService(
+        const QString& templateName, const QString& busName, Bus bus, const QVariantMap& parameters = {});
     ~MockService();
 
     // Starts the mock and waits until it owns its name.
@@ -29,7 +29,7 @@ public:
 
     // A call on org.freedesktop.DBus.Mock (or any interface) of an object.
     QDBusMessage control(const QString& path, const QString& method, const QVariantList& args = {},
-                         const QString& interface = QStringLiteral("org.freedesktop.DBus.Mock"));
+        const QString& interface = QStringLiteral("org.freedesktop.DBus.Mock"));
 
     // Argument lists of every recorded call of a method on an object.
     QList<QVariantList> calls(const QString& path, const QString& method);

@@ -28,7 +28,8 @@ QStringList findWindows(const QString& name, bool wait, int timeoutMs)
         args << QStringLiteral("10s") << QStringLiteral("xdotool") << QStringLiteral("search");
     }
     args << QStringLiteral("--onlyvisible") << QStringLiteral("--name") << name;
-    return run(QStringLiteral("timeout"), args, nullptr, timeoutMs + 5000).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return run(QStringLiteral("timeout"), args, nullptr, timeoutMs + 5000)
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 bool key(const QString& windowId, const QString& keyName)
@@ -36,7 +37,8 @@ bool key(const QString& windowId, const QString& keyName)
     int rc = -1;
     // No window manager runs under the tests: focus the window directly and
     // type through XTEST, which Qt treats as real input.
-    run(QStringLiteral("xdotool"), { QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId }, nullptr);
+    run(QStringLiteral("xdotool"), { QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId },
+        nullptr);
     run(QStringLiteral("xdotool"), { QStringLiteral("key"), keyName }, &rc);
     return rc == 0;
 }
@@ -46,8 +48,10 @@ bool click(int x, int y)
     int rc = -1;
     // "mousemove --sync" waits for a motion that never comes when the
     // pointer is already there.
-    const QString at = run(QStringLiteral("xdotool"), { QStringLiteral("getmouselocation"), QStringLiteral("--shell") });
-    const bool there = at.contains(QStringLiteral("X=%1\n").arg(x)) && at.contains(QStringLiteral("Y=%1\n").arg(y));
+    const QString at
+        = run(QStringLiteral("xdotool"), { QStringLiteral("getmouselocation"), QStringLiteral("--shell") });
+    const bool there
+        = at.contains(QStringLiteral("X=%1\n").arg(x)) && at.contains(QStringLiteral("Y=%1\n").arg(y));
     QStringList args { QStringLiteral("mousemove") };
     if (!there)
         args << QStringLiteral("--sync");
@@ -64,8 +68,9 @@ QString xprop(const QString& windowId, const QString& property)
 bool screenshot(const QString& pngPath)
 {
     int rc = -1;
-    run(QStringLiteral("sh"), { QStringLiteral("-c"),
-                                QStringLiteral("xwd -root -silent | convert xwd:- png:'%1'").arg(pngPath) }, &rc);
+    run(QStringLiteral("sh"),
+        { QStringLiteral("-c"), QStringLiteral("xwd -root -silent | convert xwd:- png:'%1'").arg(pngPath) },
+        &rc);
     return rc == 0;
 }
 

@@ -17,15 +17,14 @@ private:
 
     static QVariantMap failedModem() { return { { QStringLiteral("power_fails"), true } }; }
 
-
 private Q_SLOTS:
     void failedModemMakesZombie()
     {
-        MockService ofono(QStringLiteral("ofono_sim"), QStringLiteral("org.ofono"), MockService::SystemBus,
-                          failedModem());
+        MockService ofono(
+            QStringLiteral("ofono_sim"), QStringLiteral("org.ofono"), MockService::SystemBus, failedModem());
         QVERIFY(ofono.start());
-        MockService feedbackd(QStringLiteral("feedbackd"), QStringLiteral("org.sigxcpu.Feedback"),
-                              MockService::SessionBus);
+        MockService feedbackd(
+            QStringLiteral("feedbackd"), QStringLiteral("org.sigxcpu.Feedback"), MockService::SessionBus);
         QVERIFY(feedbackd.start());
         FifoReader fifo;
         DaemonProcess daemon;
@@ -45,7 +44,8 @@ private Q_SLOTS:
         QVERIFY(daemon.ping());
         QVERIFY(daemon.output().contains(QLatin1String("Modem failure: korvad is zombie.")));
         // The dialog speaks English, not identifiers.
-        QVERIFY(XTools::xprop(windows.first(), QStringLiteral("WM_NAME")).contains(QLatin1String("\"Error\"")));
+        QVERIFY(
+            XTools::xprop(windows.first(), QStringLiteral("WM_NAME")).contains(QLatin1String("\"Error\"")));
         QVERIFY(daemon.output().contains(QLatin1String("application name: korvad ZOMBIE\n")));
         // The boot waits for the user.
         QCOMPARE(fifo.tokens().size(), 1);
@@ -54,15 +54,16 @@ private Q_SLOTS:
 
         QVERIFY(XTools::key(windows.first(), QStringLiteral("Return")));
         QVERIFY(fifo.waitForTokens(2));
-        QCOMPARE(fifo.tokens(), (QStringList { QStringLiteral("KORVA_READY"), QStringLiteral("PIN_CODE_DONE") }));
+        QCOMPARE(
+            fifo.tokens(), (QStringList { QStringLiteral("KORVA_READY"), QStringLiteral("PIN_CODE_DONE") }));
         QVERIFY(daemon.ping());
         QVERIFY(XTools::findWindows(QLatin1String(DialogTitle), false).isEmpty());
     }
 
     void prestartedZombieWaitsForRelease()
     {
-        MockService ofono(QStringLiteral("ofono_sim"), QStringLiteral("org.ofono"), MockService::SystemBus,
-                          failedModem());
+        MockService ofono(
+            QStringLiteral("ofono_sim"), QStringLiteral("org.ofono"), MockService::SystemBus, failedModem());
         QVERIFY(ofono.start());
         FifoReader fifo;
         DaemonProcess daemon;
@@ -84,7 +85,8 @@ private Q_SLOTS:
 
         QVERIFY(XTools::key(windows.first(), QStringLiteral("Return")));
         QVERIFY(fifo.waitForTokens(2));
-        QCOMPARE(fifo.tokens(), (QStringList { QStringLiteral("KORVA_READY"), QStringLiteral("PIN_CODE_DONE") }));
+        QCOMPARE(
+            fifo.tokens(), (QStringList { QStringLiteral("KORVA_READY"), QStringLiteral("PIN_CODE_DONE") }));
         QVERIFY(DaemonProcess::release());
         QVERIFY(daemon.ping());
         QVERIFY(XTools::findWindows(QLatin1String(DialogTitle), false).isEmpty());
@@ -104,21 +106,23 @@ private Q_SLOTS:
     {
         QFETCH(bool, withOfono);
         QFETCH(QVariantMap, params);
-        MockService ofono(QStringLiteral("ofono_sim"), QStringLiteral("org.ofono"), MockService::SystemBus, params);
+        MockService ofono(
+            QStringLiteral("ofono_sim"), QStringLiteral("org.ofono"), MockService::SystemBus, params);
         if (withOfono)
             QVERIFY(ofono.start());
         DaemonProcess daemon;
         QVERIFY(daemon.start());
         QVERIFY(daemon.ping());
-        QVERIFY2(daemon.output().contains(QLatin1String("starting Korva UI daemon")), qPrintable(daemon.output()));
+        QVERIFY2(
+            daemon.output().contains(QLatin1String("starting Korva UI daemon")), qPrintable(daemon.output()));
         QVERIFY(!daemon.output().contains(QLatin1String("zombie")));
         QVERIFY(XTools::findWindows(QLatin1String(DialogTitle), false).isEmpty());
     }
 
     void missingFifoDoesNotStopTheZombie()
     {
-        MockService ofono(QStringLiteral("ofono_sim"), QStringLiteral("org.ofono"), MockService::SystemBus,
-                          failedModem());
+        MockService ofono(
+            QStringLiteral("ofono_sim"), QStringLiteral("org.ofono"), MockService::SystemBus, failedModem());
         QVERIFY(ofono.start());
         DaemonProcess daemon;
         daemon.setFifo(QStringLiteral("/nonexistent/korva/upstart.fifo"));

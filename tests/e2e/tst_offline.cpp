@@ -32,7 +32,6 @@ private:
     }
     static QVariantMap radios(uint bits) { return { { QStringLiteral("radio_states"), bits } }; }
 
-
     // Presses Yes (left) or No (right) of the message box as a finger would.
     static bool press(const QString& window, bool yes)
     {

@@ -20,8 +20,8 @@ private Q_SLOTS:
     void initTestCase()
     {
         // A modem in flight mode with the SIM still wanting its PIN.
-        ofono = new MockService(QStringLiteral("ofono_sim"), QStringLiteral("org.ofono"), MockService::SystemBus,
-                                { { QStringLiteral("online"), false } });
+        ofono = new MockService(QStringLiteral("ofono_sim"), QStringLiteral("org.ofono"),
+            MockService::SystemBus, { { QStringLiteral("online"), false } });
         QVERIFY(ofono->start());
     }
 
@@ -65,12 +65,12 @@ private Q_SLOTS:
         QCOMPARE(failed.count(), 1);
         QCOMPARE(ofono->calls(QStringLiteral("/ril_0"), QStringLiteral("Dial")).size(), 1);
         QCOMPARE(ofono->calls(QStringLiteral("/ril_0"), QStringLiteral("Dial")).first().first().toString(),
-                 QStringLiteral("112"));
+            QStringLiteral("112"));
         QVERIFY(handler.isCallActive());
 
-        QDBusMessage hangup = QDBusMessage::createMethodCall(QStringLiteral("org.ofono"), QStringLiteral("/ril_0"),
-                                                             QStringLiteral("org.ofono.VoiceCallManager"),
-                                                             QStringLiteral("HangupAll"));
+        QDBusMessage hangup
+            = QDBusMessage::createMethodCall(QStringLiteral("org.ofono"), QStringLiteral("/ril_0"),
+                QStringLiteral("org.ofono.VoiceCallManager"), QStringLiteral("HangupAll"));
         QCOMPARE(ofono->bus().call(hangup).type(), QDBusMessage::ReplyMessage);
         QVERIFY(done.wait(5000));
         QCOMPARE(started.count(), 1);
@@ -83,7 +83,7 @@ private Q_SLOTS:
         QSignalSpy failed(&handler, &Emergency::CallHandler::callFailed);
         QSignalSpy started(&handler, &Emergency::CallHandler::callStarted);
         ofono->control(QStringLiteral("/"), QStringLiteral("SetNextError"),
-                       { QStringLiteral("Dial"), QStringLiteral("org.ofono.Error.Failed") });
+            { QStringLiteral("Dial"), QStringLiteral("org.ofono.Error.Failed") });
         handler.startEmergencyCall(QStringLiteral("911"));
         QVERIFY(failed.wait(5000));
         QCOMPARE(started.count(), 0);

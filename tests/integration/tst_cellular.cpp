@@ -29,8 +29,8 @@ private:
 
     bool startOfono(const QVariantMap& params = {})
     {
-        m_ofono = std::make_unique<MockService>(QStringLiteral("ofono_sim"), QStringLiteral("org.ofono"),
-                                                MockService::SystemBus, params);
+        m_ofono = std::make_unique<MockService>(
+            QStringLiteral("ofono_sim"), QStringLiteral("org.ofono"), MockService::SystemBus, params);
         return m_ofono->start();
     }
 
@@ -131,9 +131,10 @@ private Q_SLOTS:
             << true << none << QStringList { "SetRetries:puk:0", "SetPinRequired:puk" } << 2;
         QTest::newRow("pin2") << true << unlocked << QStringList { "SetPinRequired:pin2" } << 0;
         QTest::newRow("puk2") << true << unlocked << QStringList { "SetPinRequired:puk2" } << 0;
-        for (const char* lock : { "phone", "firstphone", "network", "netsub", "service", "corp", "firstphonepuk",
-                                  "networkpuk", "netsubpuk", "servicepuk", "corppuk" })
-            QTest::newRow(lock) << true << unlocked << QStringList { QStringLiteral("SetPinRequired:") + lock } << 6;
+        for (const char* lock : { "phone", "firstphone", "network", "netsub", "service", "corp",
+                 "firstphonepuk", "networkpuk", "netsubpuk", "servicepuk", "corppuk" })
+            QTest::newRow(lock) << true << unlocked
+                                << QStringList { QStringLiteral("SetPinRequired:") + lock } << 6;
     }
 
     void simStatusMapping()
@@ -148,7 +149,8 @@ private Q_SLOTS:
         SIMStatus status;
         QSignalSpy changes(&status, &SIMStatus::statusChanged);
         if (withOfono && steps.isEmpty() && expected == -1) {
-            QTRY_VERIFY(OfonoModem::instance()->bus().interface()->isServiceRegistered(QStringLiteral("org.ofono")));
+            QTRY_VERIFY(
+                OfonoModem::instance()->bus().interface()->isServiceRegistered(QStringLiteral("org.ofono")));
             settle();
         }
         if (!steps.isEmpty())
@@ -250,8 +252,8 @@ private Q_SLOTS:
         QFETCH(QStringList, steps);
         QFETCH(int, status);
         QFETCH(int, mode);
-        QVERIFY(startOfono({ { QStringLiteral("pin_locked"), false }, { QStringLiteral("reg_status"), "searching" },
-                             { QStringLiteral("reg_mode"), "manual" } }));
+        QVERIFY(startOfono({ { QStringLiteral("pin_locked"), false },
+            { QStringLiteral("reg_status"), "searching" }, { QStringLiteral("reg_mode"), "manual" } }));
         NetworkRegistration registration;
         QTRY_COMPARE(registration.status(), 3);
         QCOMPARE(registration.mode(), 1);
@@ -278,12 +280,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("scenario");
         QTest::addColumn<int>("expected");
 
-        const QStringList codeOps { "verifyPIN", "verifyPUK", "changePIN", "enablePINQuery", "disablePINQuery" };
+        const QStringList codeOps { "verifyPIN", "verifyPUK", "changePIN", "enablePINQuery",
+            "disablePINQuery" };
         const QStringList readOps { "pinAttemptsLeft", "pinQueryState", "imsi" };
         for (const QString& op : codeOps + readOps) {
             const bool code = codeOps.contains(op);
             auto row = [&](const char* scenario, int expected) {
-                QTest::addRow("%s %s", qPrintable(op), scenario) << op << QString::fromLatin1(scenario) << expected;
+                QTest::addRow("%s %s", qPrintable(op), scenario)
+                    << op << QString::fromLatin1(scenario) << expected;
             };
             row("success", 0);
             if (code) {
@@ -311,11 +315,12 @@ private Q_SLOTS:
             params.insert(QStringLiteral("power_fails"), true);
         if (scenario != QLatin1String("oFono absent")) {
             QVERIFY(startOfono(params));
-            QTRY_VERIFY(OfonoModem::instance()->bus().interface()->isServiceRegistered(QStringLiteral("org.ofono")));
+            QTRY_VERIFY(
+                OfonoModem::instance()->bus().interface()->isServiceRegistered(QStringLiteral("org.ofono")));
         }
         SIMStatus status;
-        if (!params.contains(QStringLiteral("modem_absent")) && !params.contains(QStringLiteral("power_fails"))
-            && m_ofono) {
+        if (!params.contains(QStringLiteral("modem_absent"))
+            && !params.contains(QStringLiteral("power_fails")) && m_ofono) {
             QTRY_COMPARE(ask(status), op == QLatin1String("verifyPIN") ? 4 : 0);
             if (op == QLatin1String("verifyPUK")) {
                 QVERIFY(control(QStringLiteral("SetPinRequired:puk")));
@@ -326,7 +331,8 @@ private Q_SLOTS:
         }
 
         const QHash<QString, QString> methods { { "verifyPIN", "EnterPin" }, { "verifyPUK", "ResetPin" },
-            { "changePIN", "ChangePin" }, { "enablePINQuery", "LockPin" }, { "disablePINQuery", "UnlockPin" } };
+            { "changePIN", "ChangePin" }, { "enablePINQuery", "LockPin" },
+            { "disablePINQuery", "UnlockPin" } };
         const QString method = methods.value(op, QStringLiteral("org.ofono.SimManager.GetProperties"));
         if (scenario == QLatin1String("in progress"))
             QVERIFY(control(QStringLiteral("SetNextError:%1:org.ofono.Error.InProgress").arg(method)));
@@ -335,16 +341,20 @@ private Q_SLOTS:
 
         const bool wrong = scenario == QLatin1String("wrong code");
         const bool malformed = scenario == QLatin1String("bad format");
-        const QString pin = malformed ? QStringLiteral("12") : wrong ? QStringLiteral("9999") : QStringLiteral("1234");
-        const QString puk = malformed ? QStringLiteral("1234567") : wrong ? QStringLiteral("87654321")
-                                                                          : QStringLiteral("12345678");
+        const QString pin = malformed ? QStringLiteral("12")
+            : wrong                   ? QStringLiteral("9999")
+                                      : QStringLiteral("1234");
+        const QString puk = malformed ? QStringLiteral("1234567")
+            : wrong                   ? QStringLiteral("87654321")
+                                      : QStringLiteral("12345678");
 
         SIMSecurity security;
         SIMIdentity identity;
         const auto pinType = SIMSecurity::PinTypePin;
         const QHash<QString, std::function<void()>> calls {
             { "verifyPIN", [&] { security.verifyPIN(pinType, pin); } },
-            { "verifyPUK", [&] { security.verifyPUK(SIMSecurity::PukTypePuk, puk, QStringLiteral("4321")); } },
+            { "verifyPUK",
+                [&] { security.verifyPUK(SIMSecurity::PukTypePuk, puk, QStringLiteral("4321")); } },
             { "changePIN", [&] { security.changePIN(pinType, pin, QStringLiteral("5678")); } },
             { "enablePINQuery", [&] { security.enablePINQuery(pinType, pin); } },
             { "disablePINQuery", [&] { security.disablePINQuery(pinType, pin); } },
@@ -374,10 +384,11 @@ private Q_SLOTS:
         if (op == QLatin1String("pinAttemptsLeft"))
             QCOMPARE(result.first().toInt(), expected == 0 ? 3 : -1);
         if (op == QLatin1String("pinQueryState"))
-            QCOMPARE(result.first().toInt(), expected == 0 ? int(SIMSecurity::QueryDisabled)
-                                                           : int(SIMSecurity::QueryStateUnknown));
+            QCOMPARE(result.first().toInt(),
+                expected == 0 ? int(SIMSecurity::QueryDisabled) : int(SIMSecurity::QueryStateUnknown));
         if (op == QLatin1String("imsi"))
-            QCOMPARE(result.first().toString(), expected == 0 ? QStringLiteral("244051234567890") : QString());
+            QCOMPARE(
+                result.first().toString(), expected == 0 ? QStringLiteral("244051234567890") : QString());
         if (wrong && op == QLatin1String("verifyPIN")) {
             // The next count asked for is already the lowered one.
             QSignalSpy attempts(&security, &SIMSecurity::pinAttemptsLeftComplete);

@@ -17,7 +17,8 @@ QStringList* g_log = nullptr;
 void capture(QtMsgType, const QMessageLogContext& context, const QString& message)
 {
     if (g_log)
-        g_log->append(QString::fromLatin1(context.category ? context.category : "") + QLatin1Char(' ') + message);
+        g_log->append(
+            QString::fromLatin1(context.category ? context.category : "") + QLatin1Char(' ') + message);
 }
 
 } // namespace
@@ -32,9 +33,9 @@ private:
     {
         // Digits that appear nowhere else (IMSI, ICCID, paths, timestamps are long).
         return { { QStringLiteral("pin"), QStringLiteral("7391") },
-                 { QStringLiteral("puk"), QStringLiteral("80461527") },
-                 { QStringLiteral("imsi"), QStringLiteral("244050000000000") },
-                 { QStringLiteral("iccid"), QStringLiteral("8935800000000000000") } };
+            { QStringLiteral("puk"), QStringLiteral("80461527") },
+            { QStringLiteral("imsi"), QStringLiteral("244050000000000") },
+            { QStringLiteral("iccid"), QStringLiteral("8935800000000000000") } };
     }
 
     static void settle()
@@ -98,10 +99,14 @@ private Q_SLOTS:
         QVERIFY(spy.wait(1000));
         QCOMPARE(spy.size(), 1);
         const QHash<QByteArray, QList<int>> expected {
-            { "statusChanged", { 5 } },        { "statusComplete", { 6, 8 } },
-            { "verifyPINComplete", { 0, 7 } }, { "verifyPUKComplete", { 1, 0 } },
-            { "pinAttemptsLeftComplete", { 2, 0 } }, { "changePINComplete", { 0, 3 } },
-            { "enablePINQueryComplete", { 7 } },     { "disablePINQueryComplete", { 2 } },
+            { "statusChanged", { 5 } },
+            { "statusComplete", { 6, 8 } },
+            { "verifyPINComplete", { 0, 7 } },
+            { "verifyPUKComplete", { 1, 0 } },
+            { "pinAttemptsLeftComplete", { 2, 0 } },
+            { "changePINComplete", { 0, 3 } },
+            { "enablePINQueryComplete", { 7 } },
+            { "disablePINQueryComplete", { 2 } },
             { "pinQueryStateComplete", { 0, 0 } },
         };
         QList<int> got;
@@ -118,7 +123,8 @@ private Q_SLOTS:
         QSignalSpy statuses(&cellular, &CellularIf::statusComplete);
         QSignalSpy changes(&cellular, &CellularIf::statusChanged);
         QTRY_VERIFY(OfonoModem::instance()->interfaceReady(QString::fromLatin1(OfonoModem::SimInterface)));
-        const QDBusMessage set = ofono.control(QStringLiteral("/"), QStringLiteral("SetPinRequired"), { QStringLiteral("puk") });
+        const QDBusMessage set
+            = ofono.control(QStringLiteral("/"), QStringLiteral("SetPinRequired"), { QStringLiteral("puk") });
         QVERIFY2(set.type() == QDBusMessage::ReplyMessage, qPrintable(set.errorMessage()));
         QTRY_COMPARE(changes.isEmpty() ? -2 : changes.last().at(0).toInt(), 5);
         ofono.clearCalls(QStringLiteral("/ril_0"));
@@ -131,8 +137,8 @@ private Q_SLOTS:
         QCOMPARE(done.first().at(1).toInt(), 0);
         const QList<QVariantList> calls = ofono.calls(QStringLiteral("/ril_0"), QStringLiteral("ResetPin"));
         QCOMPARE(calls.size(), 1);
-        QCOMPARE(calls.first(), (QVariantList { QStringLiteral("puk"), QStringLiteral("12345678"),
-                                                QStringLiteral("4321") }));
+        QCOMPARE(calls.first(),
+            (QVariantList { QStringLiteral("puk"), QStringLiteral("12345678"), QStringLiteral("4321") }));
         QVERIFY(ofono.calls(QStringLiteral("/ril_0"), QStringLiteral("EnterPin")).isEmpty());
         QTRY_COMPARE(changes.last().at(0).toInt(), 0);
 
@@ -158,8 +164,8 @@ private Q_SLOTS:
     // code reaches any message.
     void noCodeInAnyLogLine()
     {
-        MockService ofono(QStringLiteral("ofono_sim"), QStringLiteral("org.ofono"), MockService::SystemBus,
-                          codes());
+        MockService ofono(
+            QStringLiteral("ofono_sim"), QStringLiteral("org.ofono"), MockService::SystemBus, codes());
         QVERIFY(ofono.start());
         QTRY_VERIFY(OfonoModem::instance()->interfaceReady(QString::fromLatin1(OfonoModem::SimInterface)));
 
@@ -197,7 +203,7 @@ private Q_SLOTS:
         cellular.enablePINQuery(QStringLiteral("5926"));
         QTRY_COMPARE(enable.size(), 1);
         QCOMPARE(enable.first().at(0).toInt(), 0);
-        cellular.verifyPIN(QStringLiteral("5926"));  // not asked for: refused, still traced
+        cellular.verifyPIN(QStringLiteral("5926")); // not asked for: refused, still traced
         QTRY_COMPARE(pin.size(), 4);
 
         qInstallMessageHandler(previous);

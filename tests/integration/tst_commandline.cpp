@@ -26,11 +26,11 @@ private Q_SLOTS:
         QCOMPARE(daemon.process().exitStatus(), QProcess::NormalExit);
         QCOMPARE(daemon.process().exitCode(), 0);
         QCOMPARE(daemon.output(),
-                 QStringLiteral("main: Start Korvad \n"
-                                "\nUsage: korvad\n\t[-h] Tarn application help.\n\t[-hh] This internal help.\n"
-                                "\t[-log] Print logs to stdout. Same as [-output-level debug]\n"
-                                "\t[-filelog] Print logs to /tmp/korvad.log.\n"
-                                "\t[-uptimelog] Print logs in uptime format to stdout.\n\n"));
+            QStringLiteral("main: Start Korvad \n"
+                           "\nUsage: korvad\n\t[-h] Tarn application help.\n\t[-hh] This internal help.\n"
+                           "\t[-log] Print logs to stdout. Same as [-output-level debug]\n"
+                           "\t[-filelog] Print logs to /tmp/korvad.log.\n"
+                           "\t[-uptimelog] Print logs in uptime format to stdout.\n\n"));
     }
 
     void firstOptionWins_data()
@@ -42,7 +42,8 @@ private Q_SLOTS:
         QTest::newRow("filelog before hh") << QStringList { "-hh", "-filelog" } << "file";
         QTest::newRow("log before uptimelog") << QStringList { "-uptimelog", "-log" } << "plain";
         QTest::newRow("uptimelog before hh") << QStringList { "-hh", "-uptimelog" } << "uptime";
-        QTest::newRow("unknown options ignored") << QStringList { "-foo", "--log", "-LOG", "log" } << "toolkit";
+        QTest::newRow("unknown options ignored")
+            << QStringList { "-foo", "--log", "-LOG", "log" } << "toolkit";
         QTest::newRow("toolkit level debug") << QStringList { "-output-level", "debug" } << "toolkit-debug";
     }
 
@@ -62,11 +63,11 @@ private Q_SLOTS:
             QStringLiteral("^\\d+\\.\\d\\d\\t\\[korvad\\]\\tDebug: Start korvad process \\n"),
             QRegularExpression::MultilineOption);
         QCOMPARE(uptimeLine.match(err).hasMatch(), output == QLatin1String("uptime"));
-        QCOMPARE(err.contains(QRegularExpression(QStringLiteral("^Start korvad process \\n"),
-                                                 QRegularExpression::MultilineOption)),
-                 output == QLatin1String("plain"));
+        QCOMPARE(err.contains(QRegularExpression(
+                     QStringLiteral("^Start korvad process \\n"), QRegularExpression::MultilineOption)),
+            output == QLatin1String("plain"));
         QCOMPARE(err.contains(QLatin1String("korvad: Debug: Start korvad process")),
-                 output == QLatin1String("toolkit-debug"));
+            output == QLatin1String("toolkit-debug"));
         if (output == QLatin1String("file") || output == QLatin1String("toolkit"))
             QVERIFY2(!err.contains(QLatin1String("Start korvad process")), qPrintable(err));
     }
@@ -74,7 +75,8 @@ private Q_SLOTS:
     void missingLogFolderKeepsRunning()
     {
         DaemonProcess daemon;
-        daemon.environment().insert(QStringLiteral("KORVAD_LOG_FILE"), QStringLiteral("/nonexistent/korva/x.log"));
+        daemon.environment().insert(
+            QStringLiteral("KORVAD_LOG_FILE"), QStringLiteral("/nonexistent/korva/x.log"));
         QVERIFY(daemon.start({ QStringLiteral("-filelog") }));
         QVERIFY(daemon.ping());
         QCOMPARE(daemon.process().state(), QProcess::Running);

@@ -38,22 +38,24 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(w));
         const QString win = id(w);
         QCOMPARE(XTools::xprop(win, QStringLiteral("_TARN_STACKING_LAYER")),
-                 QStringLiteral("_TARN_STACKING_LAYER(CARDINAL) = 3"));
+            QStringLiteral("_TARN_STACKING_LAYER(CARDINAL) = 3"));
         QCOMPARE(XTools::xprop(win, QStringLiteral("_TARNTOUCH_CANNOT_MINIMIZE")),
-                 QStringLiteral("_TARNTOUCH_CANNOT_MINIMIZE(CARDINAL) = 3"));
+            QStringLiteral("_TARNTOUCH_CANNOT_MINIMIZE(CARDINAL) = 3"));
         QCOMPARE(XTools::xprop(win, QStringLiteral("_NET_WM_STATE_SKIP_TASKBAR")),
-                 QStringLiteral("_NET_WM_STATE_SKIP_TASKBAR(CARDINAL) = 3"));
+            QStringLiteral("_NET_WM_STATE_SKIP_TASKBAR(CARDINAL) = 3"));
 
         ui.setWindowOnTop(false);
         QCOMPARE(XTools::xprop(win, QStringLiteral("_TARN_STACKING_LAYER")),
-                 QStringLiteral("_TARN_STACKING_LAYER(CARDINAL) = 0"));
-        QVERIFY(XTools::xprop(win, QStringLiteral("_TARNTOUCH_CANNOT_MINIMIZE")).contains(QLatin1String("not found")));
-        QVERIFY(XTools::xprop(win, QStringLiteral("_NET_WM_STATE_SKIP_TASKBAR")).contains(QLatin1String("not found")));
+            QStringLiteral("_TARN_STACKING_LAYER(CARDINAL) = 0"));
+        QVERIFY(XTools::xprop(win, QStringLiteral("_TARNTOUCH_CANNOT_MINIMIZE"))
+                    .contains(QLatin1String("not found")));
+        QVERIFY(XTools::xprop(win, QStringLiteral("_NET_WM_STATE_SKIP_TASKBAR"))
+                    .contains(QLatin1String("not found")));
         QVERIFY(!ui.isOnTop());
 
         ui.restoreForced();
         QCOMPARE(XTools::xprop(win, QStringLiteral("_NET_WM_STATE_SKIP_TASKBAR")),
-                 QStringLiteral("_NET_WM_STATE_SKIP_TASKBAR(CARDINAL) = 3"));
+            QStringLiteral("_NET_WM_STATE_SKIP_TASKBAR(CARDINAL) = 3"));
     }
 
     void statusBarFollowsTheStyle_data()
@@ -65,7 +67,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("menu");
         QTest::addRow("free, shown") << false << false << QString() << true << true;
         QTest::addRow("free, hidden") << false << true << QStringLiteral("pinNoStatusBar") << false << false;
-        QTest::addRow("forced, shown") << true << false << QStringLiteral("pinStatusBarNoMenu") << true << false;
+        QTest::addRow("forced, shown")
+            << true << false << QStringLiteral("pinStatusBarNoMenu") << true << false;
         QTest::addRow("forced, hidden") << true << true << QStringLiteral("pinNoStatusBar") << false << false;
     }
 
@@ -100,7 +103,7 @@ private Q_SLOTS:
         QSignalSpy clicked(&ui, &UiWrapper::uiClicked);
 
         for (const QString& key : { QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
-                                    QStringLiteral("BackSpace"), QStringLiteral("4") })
+                 QStringLiteral("BackSpace"), QStringLiteral("4") })
             QVERIFY(XTools::key(id(w), key));
         QTRY_COMPARE(ui.code(), QStringLiteral("124"));
         QTRY_COMPARE(changed.count(), 5);

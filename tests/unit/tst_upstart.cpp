@@ -34,14 +34,15 @@ private Q_SLOTS:
         QVERIFY(std::system(qPrintable(QStringLiteral("echo END > '%1'").arg(fifo.path()))) == 0);
         QVERIFY(fifo.waitForTokens(3));
         QCOMPARE(fifo.tokens(),
-                 (QStringList { QStringLiteral("PIN_CODE_DONE"), QStringLiteral("KORVA_READY"), QStringLiteral("END") }));
+            (QStringList {
+                QStringLiteral("PIN_CODE_DONE"), QStringLiteral("KORVA_READY"), QStringLiteral("END") }));
     }
 
     void commandForm()
     {
         qunsetenv("KORVAD_UPSTART_FIFO");
         QCOMPARE(KorvadApp::upstartCommand("PIN_CODE_DONE"),
-                 QByteArray("echo PIN_CODE_DONE > /var/run/upstart.fifo "));
+            QByteArray("echo PIN_CODE_DONE > /var/run/upstart.fifo "));
     }
 
     void pathIsNotShellInput()

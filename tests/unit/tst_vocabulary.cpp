@@ -1,11 +1,11 @@
 #include <app/Vocabulary.h>
 #include <platform/tarn/Locale.h>
 
-#include <functional>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTest>
+#include <functional>
 
 // The shipped English catalogues against the identifiers the code uses.
 class TestVocabulary : public QObject
@@ -30,7 +30,7 @@ private Q_SLOTS:
     {
         // The build tree keeps the compiled catalogues where the daemon looks.
         QVERIFY(QFile::exists(qEnvironmentVariable("KORVA_BUILD_DIR")
-                              + QStringLiteral("/translations/cellular-adaptation_en.qm")));
+            + QStringLiteral("/translations/cellular-adaptation_en.qm")));
     }
 
     void everyIdentifierIsTranslated()
@@ -40,7 +40,8 @@ private Q_SLOTS:
         const QStringList known = catalogueIds(QStringLiteral("cellular-adaptation_en.ts"))
             + catalogueIds(QStringLiteral("offline_en.ts"));
         QDir src(qEnvironmentVariable("KORVA_SOURCE_DIR") + QStringLiteral("/src"));
-        static const QRegularExpression used(QStringLiteral("\"(qtn_(?:cell|offl)_[a-z0-9_]+|qtn_comm_[a-z0-9_]+)\""));
+        static const QRegularExpression used(
+            QStringLiteral("\"(qtn_(?:cell|offl)_[a-z0-9_]+|qtn_comm_[a-z0-9_]+)\""));
         int seen = 0;
         const QStringList toolkitOwn { QStringLiteral("qtn_comm_yes"), QStringLiteral("qtn_comm_no") };
         std::function<void(const QDir&)> scan = [&](const QDir& dir) {

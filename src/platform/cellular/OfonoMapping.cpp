@@ -12,8 +12,8 @@
 
 namespace Cellular {
 
-using SIM::SIMStatus;
 using SIM::SIMSecurity;
+using SIM::SIMStatus;
 
 int OfonoMapping::simStatus(bool modemKnown, bool simInterfaceUp, const QVariantMap& sim)
 {

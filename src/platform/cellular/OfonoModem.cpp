@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDBusArgument>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
@@ -13,13 +14,13 @@
 #include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
-#include <QDBusError>
 
 namespace Cellular {
 
 namespace {
 
-struct ModemEntry {
+struct ModemEntry
+{
     QDBusObjectPath path;
     QVariantMap properties;
 };
@@ -64,8 +65,8 @@ OfonoModem* OfonoModem::instance()
 OfonoModem::OfonoModem()
     : QObject(QCoreApplication::instance())
     , m_bus(QDBusConnection::systemBus())
-    , m_watcher(new QDBusServiceWatcher(QString::fromLatin1(Service), m_bus,
-                                        QDBusServiceWatcher::WatchForOwnerChange, this))
+    , m_watcher(new QDBusServiceWatcher(
+          QString::fromLatin1(Service), m_bus, QDBusServiceWatcher::WatchForOwnerChange, this))
 {
     // Slots are matched by type name: every type they take must be known
     // before the first connect, or the connect fails quietly.
@@ -77,17 +78,16 @@ OfonoModem::OfonoModem()
 
     if (!m_bus.isConnected()) {
         qWarning("oFono: no system bus (%s); the modem state stays unknown",
-                 qPrintable(m_bus.lastError().message()));
+            qPrintable(m_bus.lastError().message()));
         return;
     }
     connect(m_watcher, &QDBusServiceWatcher::serviceRegistered, this, &OfonoModem::onServiceRegistered);
     connect(m_watcher, &QDBusServiceWatcher::serviceUnregistered, this, &OfonoModem::onServiceUnregistered);
     const QString service = QString::fromLatin1(Service);
     m_bus.connect(service, QStringLiteral("/"), QString::fromLatin1(ManagerInterface),
-                  QStringLiteral("ModemAdded"), this,
-                  SLOT(onModemAdded(QDBusObjectPath, QVariantMap)));
+        QStringLiteral("ModemAdded"), this, SLOT(onModemAdded(QDBusObjectPath, QVariantMap)));
     m_bus.connect(service, QStringLiteral("/"), QString::fromLatin1(ManagerInterface),
-                  QStringLiteral("ModemRemoved"), this, SLOT(onModemRemoved(QDBusObjectPath)));
+        QStringLiteral("ModemRemoved"), this, SLOT(onModemRemoved(QDBusObjectPath)));
     listModems(true);
 }
 
@@ -106,7 +106,7 @@ namespace {
 QStringList trackedInterfaces()
 {
     return { QString::fromLatin1(OfonoModem::SimInterface),
-             QString::fromLatin1(OfonoModem::NetworkRegistrationInterface) };
+        QString::fromLatin1(OfonoModem::NetworkRegistrationInterface) };
 }
 
 } // namespace
@@ -127,14 +127,15 @@ QDBusPendingCall OfonoModem::failedCall(const QString& errorName, const QString&
     return QDBusPendingCall::fromError(QDBusError(QDBusMessage::createError(errorName, message)));
 }
 
-QDBusPendingCall OfonoModem::call(const QString& interface, const QString& method, const QVariantList& args,
-                                  int timeoutMs) const
+QDBusPendingCall OfonoModem::call(
+    const QString& interface, const QString& method, const QVariantList& args, int timeoutMs) const
 {
     // asyncCall on a dead connection hands back a call that never finishes.
     if (!m_bus.isConnected() || m_path.isEmpty())
         return failedCall(QStringLiteral("org.freedesktop.DBus.Error.ServiceUnknown"),
-                          QStringLiteral("oFono has no modem"));
-    QDBusMessage message = QDBusMessage::createMethodCall(QString::fromLatin1(Service), m_path, interface, method);
+            QStringLiteral("oFono has no modem"));
+    QDBusMessage message
+        = QDBusMessage::createMethodCall(QString::fromLatin1(Service), m_path, interface, method);
     message.setArguments(args);
     return m_bus.asyncCall(message, timeoutMs);
 }
@@ -159,29 +160,31 @@ void OfonoModem::syncInterfaces(bool blocking)
 void OfonoModem::fetchInterface(const QString& interface, bool blocking)
 {
     const quint64 generation = m_tracked.value(interface).generation;
-    QDBusMessage message = QDBusMessage::createMethodCall(QString::fromLatin1(Service), m_path, interface,
-                                                          QStringLiteral("GetProperties"));
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        QString::fromLatin1(Service), m_path, interface, QStringLiteral("GetProperties"));
     if (blocking) {
         takeInterfaceProperties(interface, generation, m_bus.call(message, QDBus::Block, ListTimeoutMs));
         return;
     }
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(message, CallTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, interface, generation](QDBusPendingCallWatcher* w) {
-                w->deleteLater();
-                takeInterfaceProperties(interface, generation, w->reply());
-                Q_EMIT stateChanged();
-            });
+        [this, interface, generation](QDBusPendingCallWatcher* w) {
+            w->deleteLater();
+            takeInterfaceProperties(interface, generation, w->reply());
+            Q_EMIT stateChanged();
+        });
 }
 
-void OfonoModem::takeInterfaceProperties(const QString& interface, quint64 generation, const QDBusMessage& reply)
+void OfonoModem::takeInterfaceProperties(
+    const QString& interface, quint64 generation, const QDBusMessage& reply)
 {
     auto it = m_tracked.find(interface);
     // The interface went (or went and came back) while we were asking.
     if (it == m_tracked.end() || it->generation != generation)
         return;
     if (reply.type() != QDBusMessage::ReplyMessage || reply.signature() != QLatin1String("a{sv}")) {
-        qWarning("oFono: cannot read %s properties: %s", qPrintable(interface), qPrintable(reply.errorName()));
+        qWarning(
+            "oFono: cannot read %s properties: %s", qPrintable(interface), qPrintable(reply.errorName()));
         return;
     }
     // The reply is at least as new as any PropertyChanged seen before it.
@@ -212,8 +215,7 @@ void OfonoModem::takeProperty(const QString& interface, const QString& name, con
 void OfonoModem::listModems(bool blocking)
 {
     QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(Service), QStringLiteral("/"),
-                                                       QString::fromLatin1(ManagerInterface),
-                                                       QStringLiteral("GetModems"));
+        QString::fromLatin1(ManagerInterface), QStringLiteral("GetModems"));
     if (blocking) {
         m_starting = true;
         takeModemList(m_bus.call(call, QDBus::Block, ListTimeoutMs));
@@ -247,12 +249,12 @@ void OfonoModem::followModem(const QString& path, const QVariantMap& properties)
     m_powerFailed = false;
     m_powerRequested = false;
     m_bus.connect(QString::fromLatin1(Service), m_path, QString::fromLatin1(ModemInterface),
-                  QStringLiteral("PropertyChanged"), this, SLOT(onModemPropertyChanged(QString, QDBusVariant)));
+        QStringLiteral("PropertyChanged"), this, SLOT(onModemPropertyChanged(QString, QDBusVariant)));
     m_bus.connect(QString::fromLatin1(Service), m_path, QString::fromLatin1(SimInterface),
-                  QStringLiteral("PropertyChanged"), this, SLOT(onSimPropertyChanged(QString, QDBusVariant)));
+        QStringLiteral("PropertyChanged"), this, SLOT(onSimPropertyChanged(QString, QDBusVariant)));
     m_bus.connect(QString::fromLatin1(Service), m_path, QString::fromLatin1(NetworkRegistrationInterface),
-                  QStringLiteral("PropertyChanged"), this,
-                  SLOT(onNetworkRegistrationPropertyChanged(QString, QDBusVariant)));
+        QStringLiteral("PropertyChanged"), this,
+        SLOT(onNetworkRegistrationPropertyChanged(QString, QDBusVariant)));
     // Blocking only while the first start is still on the stack.
     powerUpIfNeeded(m_starting);
     syncInterfaces(m_starting);
@@ -266,13 +268,12 @@ void OfonoModem::dropModem()
         return;
     KTRACE() << m_path;
     m_bus.disconnect(QString::fromLatin1(Service), m_path, QString::fromLatin1(ModemInterface),
-                     QStringLiteral("PropertyChanged"), this,
-                     SLOT(onModemPropertyChanged(QString, QDBusVariant)));
+        QStringLiteral("PropertyChanged"), this, SLOT(onModemPropertyChanged(QString, QDBusVariant)));
     m_bus.disconnect(QString::fromLatin1(Service), m_path, QString::fromLatin1(SimInterface),
-                     QStringLiteral("PropertyChanged"), this, SLOT(onSimPropertyChanged(QString, QDBusVariant)));
+        QStringLiteral("PropertyChanged"), this, SLOT(onSimPropertyChanged(QString, QDBusVariant)));
     m_bus.disconnect(QString::fromLatin1(Service), m_path, QString::fromLatin1(NetworkRegistrationInterface),
-                     QStringLiteral("PropertyChanged"), this,
-                     SLOT(onNetworkRegistrationPropertyChanged(QString, QDBusVariant)));
+        QStringLiteral("PropertyChanged"), this,
+        SLOT(onNetworkRegistrationPropertyChanged(QString, QDBusVariant)));
     m_tracked.clear();
     m_path.clear();
     m_modemProperties.clear();
@@ -289,8 +290,7 @@ void OfonoModem::powerUpIfNeeded(bool blocking)
     m_powerRequested = true;
     KTRACE() << "powering up" << m_path;
     QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(Service), m_path,
-                                                       QString::fromLatin1(ModemInterface),
-                                                       QStringLiteral("SetProperty"));
+        QString::fromLatin1(ModemInterface), QStringLiteral("SetProperty"));
     call << QStringLiteral("Powered") << QVariant::fromValue(QDBusVariant(true));
     const QString path = m_path;
     auto judge = [this, path](const QDBusMessage& reply) {

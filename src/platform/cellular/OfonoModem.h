@@ -68,7 +68,7 @@ public:
     // the returned call has already failed with ServiceUnknown; either way a
     // watcher on it reports once, from the event loop.
     QDBusPendingCall call(const QString& interface, const QString& method, const QVariantList& args = {},
-                          int timeoutMs = CallTimeoutMs) const;
+        int timeoutMs = CallTimeoutMs) const;
     static QDBusPendingCall failedCall(const QString& errorName, const QString& message);
 
 Q_SIGNALS:
@@ -100,7 +100,8 @@ private:
     void takeProperty(const QString& interface, const QString& name, const QDBusVariant& value);
     void takeInterfaceProperties(const QString& interface, quint64 generation, const QDBusMessage& reply);
 
-    struct Tracked {
+    struct Tracked
+    {
         QVariantMap properties;
         bool ready = false;
         quint64 generation = 0;

@@ -12,13 +12,13 @@ Q_NAMESPACE
 // 8-10 are failures nobody needs to be told about.
 enum SIMError {
     NoError = 0,
-    OtherFailure = 1,         // an error reply nobody expected
-    ServiceUnavailable = 2,   // no oFono, no modem, or the SIM interface is not up
-    NoReply = 3,              // timed out, or oFono left the bus before answering
-    SimNotReady = 4,          // no card, or the card cannot be read yet
-    WrongCode = 7,            // the code was refused or is malformed
-    QuietFailure = 8,         // another SIM operation is still running
-    SimRejectedError = 11,    // never produced over oFono
+    OtherFailure = 1, // an error reply nobody expected
+    ServiceUnavailable = 2, // no oFono, no modem, or the SIM interface is not up
+    NoReply = 3, // timed out, or oFono left the bus before answering
+    SimNotReady = 4, // no card, or the card cannot be read yet
+    WrongCode = 7, // the code was refused or is malformed
+    QuietFailure = 8, // another SIM operation is still running
+    SimRejectedError = 11, // never produced over oFono
     OperationNotPossible = 13 // reported by callers themselves, never by the service
 };
 Q_ENUM_NS(SIMError)

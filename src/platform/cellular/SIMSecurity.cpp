@@ -50,8 +50,7 @@ SIMSecurity::SIMSecurity(QObject* parent)
     registerMetaTypes();
 }
 
-template <typename Done>
-void SIMSecurity::watch(const QDBusPendingCall& call, Done done)
+template <typename Done> void SIMSecurity::watch(const QDBusPendingCall& call, Done done)
 {
     // The watcher reports exactly once and always from the event loop, also
     // for a call that failed before it was sent.
@@ -67,7 +66,7 @@ QDBusPendingCall SIMSecurity::codeCall(const QString& method, bool typeValid, co
     if (!typeValid) {
         qWarning("SIM: %s with a code type other than the card's own", qPrintable(method));
         return OfonoModem::failedCall(QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"),
-                                      QStringLiteral("unsupported code type"));
+            QStringLiteral("unsupported code type"));
     }
     return m_modem->call(simInterface(), method, args);
 }
@@ -76,10 +75,11 @@ void SIMSecurity::verifyPIN(SIMSecurity::PINType type, const QString& pin)
 {
     KTRACE() << type << "pin length:" << pin.size();
     const QString name = OfonoMapping::pinTypeName(type);
-    watch(codeCall(QStringLiteral("EnterPin"), !name.isEmpty(), { name, pin }), [this](const QDBusMessage& reply) {
-        const SIMError error = errorOf(reply);
-        Q_EMIT verifyPINComplete(error == NoError, error);
-    });
+    watch(codeCall(QStringLiteral("EnterPin"), !name.isEmpty(), { name, pin }),
+        [this](const QDBusMessage& reply) {
+            const SIMError error = errorOf(reply);
+            Q_EMIT verifyPINComplete(error == NoError, error);
+        });
 }
 
 void SIMSecurity::verifyPUK(SIMSecurity::PUKType type, const QString& puk, const QString& newPin)
@@ -87,10 +87,10 @@ void SIMSecurity::verifyPUK(SIMSecurity::PUKType type, const QString& puk, const
     KTRACE() << type << "puk length:" << puk.size() << "new pin length:" << newPin.size();
     const QString name = OfonoMapping::pukTypeName(type);
     watch(codeCall(QStringLiteral("ResetPin"), !name.isEmpty(), { name, puk, newPin }),
-          [this](const QDBusMessage& reply) {
-              const SIMError error = errorOf(reply);
-              Q_EMIT verifyPUKComplete(error == NoError, error);
-          });
+        [this](const QDBusMessage& reply) {
+            const SIMError error = errorOf(reply);
+            Q_EMIT verifyPUKComplete(error == NoError, error);
+        });
 }
 
 void SIMSecurity::changePIN(SIMSecurity::PINType type, const QString& oldPin, const QString& newPin)
@@ -98,10 +98,10 @@ void SIMSecurity::changePIN(SIMSecurity::PINType type, const QString& oldPin, co
     KTRACE() << type << "old pin length:" << oldPin.size() << "new pin length:" << newPin.size();
     const QString name = OfonoMapping::pinTypeName(type);
     watch(codeCall(QStringLiteral("ChangePin"), !name.isEmpty(), { name, oldPin, newPin }),
-          [this](const QDBusMessage& reply) {
-              const SIMError error = errorOf(reply);
-              Q_EMIT changePINComplete(error == NoError, error);
-          });
+        [this](const QDBusMessage& reply) {
+            const SIMError error = errorOf(reply);
+            Q_EMIT changePINComplete(error == NoError, error);
+        });
 }
 
 void SIMSecurity::enablePINQuery(SIMSecurity::PINType type, const QString& pin)
@@ -119,47 +119,48 @@ void SIMSecurity::disablePINQuery(SIMSecurity::PINType type, const QString& pin)
 void SIMSecurity::lockCall(int type, const QString& pin, bool lock)
 {
     const QString name = OfonoMapping::pinTypeName(type);
-    watch(codeCall(lock ? QStringLiteral("LockPin") : QStringLiteral("UnlockPin"), !name.isEmpty(), { name, pin }),
-          [this, lock](const QDBusMessage& reply) {
-              const SIMError error = errorOf(reply);
-              if (lock)
-                  Q_EMIT enablePINQueryComplete(error);
-              else
-                  Q_EMIT disablePINQueryComplete(error);
-          });
+    watch(codeCall(
+              lock ? QStringLiteral("LockPin") : QStringLiteral("UnlockPin"), !name.isEmpty(), { name, pin }),
+        [this, lock](const QDBusMessage& reply) {
+            const SIMError error = errorOf(reply);
+            if (lock)
+                Q_EMIT enablePINQueryComplete(error);
+            else
+                Q_EMIT disablePINQueryComplete(error);
+        });
 }
 
 void SIMSecurity::pinAttemptsLeft(SIMSecurity::PINType type)
 {
     KTRACE() << type;
     watch(codeCall(QStringLiteral("GetProperties"), !OfonoMapping::pinTypeName(type).isEmpty(), {}),
-          [this](const QDBusMessage& reply) {
-              QVariantMap sim;
-              SIMError error = simProperties(reply, &sim);
-              if (error == NoError && sim.value(QStringLiteral("Present")).toBool() == false)
-                  error = SimNotReady;
-              const int attempts = error == NoError ? OfonoMapping::pinAttempts(sim) : -1;
-              KTRACE() << "attempts:" << attempts << "error:" << error;
-              Q_EMIT pinAttemptsLeftComplete(attempts, error);
-          });
+        [this](const QDBusMessage& reply) {
+            QVariantMap sim;
+            SIMError error = simProperties(reply, &sim);
+            if (error == NoError && sim.value(QStringLiteral("Present")).toBool() == false)
+                error = SimNotReady;
+            const int attempts = error == NoError ? OfonoMapping::pinAttempts(sim) : -1;
+            KTRACE() << "attempts:" << attempts << "error:" << error;
+            Q_EMIT pinAttemptsLeftComplete(attempts, error);
+        });
 }
 
 void SIMSecurity::pinQueryState(SIMSecurity::PINType type)
 {
     KTRACE() << type;
     watch(codeCall(QStringLiteral("GetProperties"), !OfonoMapping::pinTypeName(type).isEmpty(), {}),
-          [this](const QDBusMessage& reply) {
-              QVariantMap sim;
-              SIMError error = simProperties(reply, &sim);
-              PINQuery state = QueryStateUnknown;
-              if (error == NoError) {
-                  state = PINQuery(OfonoMapping::pinQuery(sim));
-                  if (state == QueryStateUnknown)
-                      error = SimNotReady;
-              }
-              KTRACE() << "state:" << state << "error:" << error;
-              Q_EMIT pinQueryStateComplete(state, error);
-          });
+        [this](const QDBusMessage& reply) {
+            QVariantMap sim;
+            SIMError error = simProperties(reply, &sim);
+            PINQuery state = QueryStateUnknown;
+            if (error == NoError) {
+                state = PINQuery(OfonoMapping::pinQuery(sim));
+                if (state == QueryStateUnknown)
+                    error = SimNotReady;
+            }
+            KTRACE() << "state:" << state << "error:" << error;
+            Q_EMIT pinQueryStateComplete(state, error);
+        });
 }
 
 } // namespace SIM

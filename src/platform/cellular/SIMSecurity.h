@@ -53,8 +53,7 @@ Q_SIGNALS:
     void disablePINQueryComplete(SIMError error);
 
 private:
-    template <typename Done>
-    void watch(const QDBusPendingCall& call, Done done);
+    template <typename Done> void watch(const QDBusPendingCall& call, Done done);
     QDBusPendingCall codeCall(const QString& method, bool typeValid, const QVariantList& args);
     void lockCall(int type, const QString& pin, bool lock);
 

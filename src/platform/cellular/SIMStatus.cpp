@@ -13,8 +13,8 @@ namespace {
 SIMStatus::Status statusOf(const OfonoModem* modem)
 {
     const QString sim = QString::fromLatin1(OfonoModem::SimInterface);
-    return SIMStatus::Status(OfonoMapping::simStatus(modem->hasModem(), modem->interfaceReady(sim),
-                                                     modem->interfaceProperties(sim)));
+    return SIMStatus::Status(OfonoMapping::simStatus(
+        modem->hasModem(), modem->interfaceReady(sim), modem->interfaceProperties(sim)));
 }
 
 } // namespace

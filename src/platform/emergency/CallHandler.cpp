@@ -1,8 +1,8 @@
 #include "CallHandler.h"
 
-#include "EmergencyDialer.h"
 #include "../Trace.h"
 #include "../cellular/OfonoModem.h"
+#include "EmergencyDialer.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>
@@ -28,12 +28,11 @@ CallHandler::CallHandler(QObject* parent)
     Cellular::OfonoModem* modem = Cellular::OfonoModem::instance();
     connect(modem, &Cellular::OfonoModem::modemChanged, this, &CallHandler::followModem);
     connect(modem, &Cellular::OfonoModem::modemPropertyChanged, this,
-            [this](const QString& name, const QVariant&) {
-                // The call manager comes and goes with the modem's power.
-                if (name == QLatin1String("Interfaces")
-                    && Cellular::OfonoModem::instance()->hasInterface(vcm()))
-                    readProperties();
-            });
+        [this](const QString& name, const QVariant&) {
+            // The call manager comes and goes with the modem's power.
+            if (name == QLatin1String("Interfaces") && Cellular::OfonoModem::instance()->hasInterface(vcm()))
+                readProperties();
+        });
     followModem(modem->path());
 }
 
@@ -58,11 +57,12 @@ void CallHandler::followModem(const QString& path)
     QDBusConnection bus = Cellular::OfonoModem::instance()->bus();
     const QString service = QString::fromLatin1(Cellular::OfonoModem::Service);
     if (!m_path.isEmpty()) {
-        bus.disconnect(service, m_path, vcm(), QStringLiteral("CallAdded"), this, SLOT(onCallAdded(QDBusMessage)));
-        bus.disconnect(service, m_path, vcm(), QStringLiteral("CallRemoved"), this,
-                       SLOT(onCallRemoved(QDBusMessage)));
+        bus.disconnect(
+            service, m_path, vcm(), QStringLiteral("CallAdded"), this, SLOT(onCallAdded(QDBusMessage)));
+        bus.disconnect(
+            service, m_path, vcm(), QStringLiteral("CallRemoved"), this, SLOT(onCallRemoved(QDBusMessage)));
         bus.disconnect(service, m_path, vcm(), QStringLiteral("PropertyChanged"), this,
-                       SLOT(onPropertyChanged(QString, QDBusVariant)));
+            SLOT(onPropertyChanged(QString, QDBusVariant)));
     }
     KTRACE() << path;
     m_path = path;
@@ -77,10 +77,10 @@ void CallHandler::followModem(const QString& path)
     // Taken as whole messages and checked here: a typed slot that does not
     // match the signal's signature would silently never be called.
     bus.connect(service, m_path, vcm(), QStringLiteral("CallAdded"), this, SLOT(onCallAdded(QDBusMessage)));
-    bus.connect(service, m_path, vcm(), QStringLiteral("CallRemoved"), this,
-                SLOT(onCallRemoved(QDBusMessage)));
+    bus.connect(
+        service, m_path, vcm(), QStringLiteral("CallRemoved"), this, SLOT(onCallRemoved(QDBusMessage)));
     bus.connect(service, m_path, vcm(), QStringLiteral("PropertyChanged"), this,
-                SLOT(onPropertyChanged(QString, QDBusVariant)));
+        SLOT(onPropertyChanged(QString, QDBusVariant)));
     readProperties();
 }
 
@@ -89,8 +89,8 @@ void CallHandler::readProperties()
     if (m_path.isEmpty())
         return;
     const QString path = m_path;
-    QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(Cellular::OfonoModem::Service),
-                                                       path, vcm(), QStringLiteral("GetProperties"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QString::fromLatin1(Cellular::OfonoModem::Service), path, vcm(), QStringLiteral("GetProperties"));
     auto* watcher = new QDBusPendingCallWatcher(
         Cellular::OfonoModem::instance()->bus().asyncCall(call, CallTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, path](QDBusPendingCallWatcher* w) {
@@ -178,8 +178,7 @@ void CallHandler::startEmergencyCall(const QString& number)
     // A modem in its pre-SIM or flight state must be online to call.
     KTRACE() << "putting the modem online first";
     QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(Cellular::OfonoModem::Service),
-                                                       m_path, QString::fromLatin1(Cellular::OfonoModem::ModemInterface),
-                                                       QStringLiteral("SetProperty"));
+        m_path, QString::fromLatin1(Cellular::OfonoModem::ModemInterface), QStringLiteral("SetProperty"));
     call << QStringLiteral("Online") << QVariant::fromValue(QDBusVariant(true));
     auto* watcher = new QDBusPendingCallWatcher(modem->bus().asyncCall(call, CallTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, number](QDBusPendingCallWatcher* w) {
@@ -187,7 +186,7 @@ void CallHandler::startEmergencyCall(const QString& number)
         const QDBusMessage reply = w->reply();
         if (reply.type() != QDBusMessage::ReplyMessage) {
             qWarning("Emergency call to %s: the modem cannot go online: %s", qPrintable(number),
-                     qPrintable(reply.errorName()));
+                qPrintable(reply.errorName()));
             Q_EMIT callFailed();
             return;
         }
@@ -198,8 +197,8 @@ void CallHandler::startEmergencyCall(const QString& number)
 void CallHandler::dial(const QString& number)
 {
     KTRACE() << number;
-    QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(Cellular::OfonoModem::Service),
-                                                       m_path, vcm(), QStringLiteral("Dial"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QString::fromLatin1(Cellular::OfonoModem::Service), m_path, vcm(), QStringLiteral("Dial"));
     call << number << QString();
     auto* watcher = new QDBusPendingCallWatcher(
         Cellular::OfonoModem::instance()->bus().asyncCall(call, CallTimeoutMs), this);
@@ -208,7 +207,7 @@ void CallHandler::dial(const QString& number)
         const QDBusMessage reply = w->reply();
         if (reply.type() != QDBusMessage::ReplyMessage) {
             qWarning("Emergency call to %s failed: %s %s", qPrintable(number), qPrintable(reply.errorName()),
-                     qPrintable(reply.errorMessage()));
+                qPrintable(reply.errorMessage()));
             Q_EMIT callFailed();
         }
     });

@@ -1,7 +1,7 @@
 #include "CodeField.h"
 
-#include "EditLine.h"
 #include "../Trace.h"
+#include "EditLine.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -74,8 +74,8 @@ CodeField::CodeField(QWidget* parent, bool reserveHint)
     applyMode();
 }
 
-void CodeField::setLine(QLabel* label, const QString& text, int lines, bool visible,
-                        const QString& styleName, const QString& defaultStyle)
+void CodeField::setLine(QLabel* label, const QString& text, int lines, bool visible, const QString& styleName,
+    const QString& defaultStyle)
 {
     label->setText(visible ? text : QString());
     if (lines > 0)

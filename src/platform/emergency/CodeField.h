@@ -31,10 +31,10 @@ public:
     // `lines` is the most lines the text may wrap to (0: no limit); with
     // `visible` false the line is kept but empty; `styleName` overrides the
     // line's style (null: the field's own).
-    void setTitleText(const QString& text, int lines = 0, bool visible = true,
-                      const QString& styleName = QString());
-    void setHintText(const QString& text, int lines = 0, bool visible = true,
-                     const QString& styleName = QString());
+    void setTitleText(
+        const QString& text, int lines = 0, bool visible = true, const QString& styleName = QString());
+    void setHintText(
+        const QString& text, int lines = 0, bool visible = true, const QString& styleName = QString());
     QString titleText() const;
     QString hintText() const;
     bool isTitleError() const { return m_titleError; }
@@ -74,8 +74,8 @@ protected:
 private:
     bool handleKey(QKeyEvent* event);
     void applyMode();
-    static void setLine(QLabel* label, const QString& text, int lines, bool visible,
-                        const QString& styleName, const QString& defaultStyle);
+    static void setLine(QLabel* label, const QString& text, int lines, bool visible, const QString& styleName,
+        const QString& defaultStyle);
 
     QLabel* m_title;
     QLabel* m_hint;

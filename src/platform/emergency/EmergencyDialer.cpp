@@ -1,14 +1,14 @@
 #include "EmergencyDialer.h"
 
+#include "../Trace.h"
 #include "CallHandler.h"
 #include "CodeField.h"
 #include "EditLine.h"
 #include "Keypad.h"
-#include "../Trace.h"
 
 #include <QEvent>
-#include <QKeyEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -98,7 +98,8 @@ void EmergencyDialer::changeEvent(QEvent* event)
 void EmergencyDialer::retranslate()
 {
     m_field->setTitleText(text("qtn_emer_dialer_title", "Emergency call"));
-    m_keypad->setLeftBottomButton(text("qtn_emer_back", "Back"), QString(), QStringLiteral("EmergencyDialerBackButton"));
+    m_keypad->setLeftBottomButton(
+        text("qtn_emer_back", "Back"), QString(), QStringLiteral("EmergencyDialerBackButton"));
     m_keypad->setRightBottomButton(text("qtn_emer_call", "Call"), QString(), QString());
 }
 
@@ -106,7 +107,7 @@ void EmergencyDialer::updateCallKey(const QString& number)
 {
     const bool emergency = m_handler && m_handler->isEmergencyNumber(number);
     m_keypad->setRightBottomButton(m_keypad->button(Keypad::RightBottom)->text(), QString(),
-                                   emergency ? CallKeyActiveStyle : CallKeyStyle);
+        emergency ? CallKeyActiveStyle : CallKeyStyle);
     if (!number.isEmpty())
         m_field->setHintText(QString());
 }

@@ -28,9 +28,8 @@ Keypad::Keypad(QWidget* parent, const QString& keyStyleName)
         else if (i == RightBottom)
             connect(key, &QPushButton::clicked, this, &Keypad::rightBottomClicked);
         else
-            connect(key, &QPushButton::clicked, this, [this, i] {
-                Q_EMIT numberClicked(QString::fromLatin1(labels[i]));
-            });
+            connect(key, &QPushButton::clicked, this,
+                [this, i] { Q_EMIT numberClicked(QString::fromLatin1(labels[i])); });
     }
 }
 
@@ -49,7 +48,8 @@ void Keypad::setRightBottomButton(const QString& label, const QString& secondary
     setCornerButton(RightBottom, label, secondary, styleName);
 }
 
-void Keypad::setCornerButton(int index, const QString& label, const QString& secondary, const QString& styleName)
+void Keypad::setCornerButton(
+    int index, const QString& label, const QString& secondary, const QString& styleName)
 {
     QPushButton* key = m_keys.at(index);
     key->setText(secondary.isEmpty() ? label : label + QLatin1Char('\n') + secondary);

@@ -1,7 +1,7 @@
 #include "Application.h"
 
-#include "ApplicationService.h"
 #include "../Trace.h"
+#include "ApplicationService.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -45,8 +45,8 @@ void toolkitMessageHandler(QtMsgType type, const QMessageLogContext&, const QStr
     if (severity(type) >= g_outputLevel || type == QtFatalMsg) {
         static const char* const kinds[] = { "Debug", "Warning", "Critical", "Fatal" };
         const QByteArray app = QCoreApplication::applicationName().toLocal8Bit();
-        std::fprintf(stderr, "%s: %s: %s\n", app.constData(), kinds[severity(type)],
-                     msg.toLocal8Bit().constData());
+        std::fprintf(
+            stderr, "%s: %s: %s\n", app.constData(), kinds[severity(type)], msg.toLocal8Bit().constData());
     }
     if (type == QtFatalMsg)
         std::abort();
@@ -80,11 +80,11 @@ void applyOutputLevel(int argc, char** argv)
 void printToolkitHelp(const char* binary)
 {
     std::fprintf(stderr,
-                 "\nUsage: %s [options]\n"
-                 "\t[-prestart] Start prestarted: stay window-less until released over the session bus.\n"
-                 "\t[-output-level debug|warning|critical|none] Lowest kind of message printed.\n"
-                 "\t[-h] This help.\n\n",
-                 binary);
+        "\nUsage: %s [options]\n"
+        "\t[-prestart] Start prestarted: stay window-less until released over the session bus.\n"
+        "\t[-output-level debug|warning|critical|none] Lowest kind of message printed.\n"
+        "\t[-h] This help.\n\n",
+        binary);
 }
 
 } // namespace
@@ -150,13 +150,13 @@ void Application::registerOnSessionBus()
         qWarning("Cannot export %s on the session bus", qPrintable(releasePath()));
     if (!bus.registerService(serviceName()))
         qWarning("Cannot own %s on the session bus: %s", qPrintable(serviceName()),
-                 qPrintable(bus.lastError().message()));
+            qPrintable(bus.lastError().message()));
 }
 
 QStringList Application::themeDirs()
 {
     return { QCoreApplication::applicationDirPath() + QStringLiteral("/theme"),
-             QStringLiteral(KORVA_THEME_DIR) };
+        QStringLiteral(KORVA_THEME_DIR) };
 }
 
 bool Application::loadStyleSheet(const QString& fileName)
@@ -183,8 +183,6 @@ void Application::release()
     Q_EMIT prestartReleased();
 }
 
-void Application::releasePrestart()
-{
-}
+void Application::releasePrestart() { }
 
 } // namespace Tarn

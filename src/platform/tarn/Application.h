@@ -29,7 +29,7 @@ public:
     Q_ENUM(PrestartMode)
 
     Application(int& argc, char** argv, const QString& appIdentifier = QString(),
-                ApplicationService* service = nullptr);
+        ApplicationService* service = nullptr);
     ~Application() override;
 
     static Application* instance();

@@ -1,8 +1,8 @@
 #include "ApplicationPage.h"
 
+#include "../Trace.h"
 #include "ApplicationWindow.h"
 #include "StylableWidget.h"
-#include "../Trace.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

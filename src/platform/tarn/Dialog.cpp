@@ -13,7 +13,8 @@ namespace Tarn {
 
 namespace {
 
-struct ButtonInfo {
+struct ButtonInfo
+{
     Dialog::StandardButton value;
     const char* textId;
     const char* fallback;

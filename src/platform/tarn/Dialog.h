@@ -32,8 +32,8 @@ public:
 
     enum DeletionPolicy { KeepWhenDone, DestroyWhenDone };
 
-    explicit Dialog(const QString& title = QString(), StandardButtons buttons = NoButton,
-                    QWidget* parent = nullptr);
+    explicit Dialog(
+        const QString& title = QString(), StandardButtons buttons = NoButton, QWidget* parent = nullptr);
 
     QString title() const;
     void setTitle(const QString& title);

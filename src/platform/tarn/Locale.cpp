@@ -56,7 +56,7 @@ void Locale::installTrCatalog(const QString& catalog)
     }
     if (!loaded) {
         qWarning("No translation catalogue \"%s\" for %s: texts show as their identifiers",
-                 qPrintable(catalog), qPrintable(m_locale.name()));
+            qPrintable(catalog), qPrintable(m_locale.name()));
         delete translator;
         return;
     }

@@ -11,8 +11,8 @@ class MessageBox : public Dialog
 {
     Q_OBJECT
 public:
-    MessageBox(const QString& title, const QString& text, StandardButtons buttons = Ok,
-               QWidget* parent = nullptr);
+    MessageBox(
+        const QString& title, const QString& text, StandardButtons buttons = Ok, QWidget* parent = nullptr);
 
     QString text() const;
     void setText(const QString& text);

@@ -1,6 +1,6 @@
 #include "Korvad.h"
 
-#include "Vocabulary.h"
+#include <common/Vocabulary.h>
 
 #include <notify/Notifier.h>
 #include <notify/PavoIf.h>

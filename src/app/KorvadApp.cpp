@@ -2,7 +2,7 @@
 
 #include "Korvad.h"
 #include "LogOutput.h"
-#include "Vocabulary.h"
+#include <common/Vocabulary.h>
 
 #include <notify/Notifier.h>
 #include <platform/Trace.h>

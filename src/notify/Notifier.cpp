@@ -1,6 +1,6 @@
 #include "Notifier.h"
 
-#include <app/Vocabulary.h>
+#include <common/Vocabulary.h>
 #include <platform/Trace.h>
 #include <platform/tarn/Banner.h>
 #include <platform/tarn/FeedbackClient.h>

@@ -1,6 +1,6 @@
 #include "PinUiWidget.h"
 
-#include <app/Vocabulary.h>
+#include <common/Vocabulary.h>
 #include <platform/Trace.h>
 #include <platform/emergency/CodeField.h>
 #include <platform/emergency/EditLine.h>

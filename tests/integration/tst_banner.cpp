@@ -1,6 +1,6 @@
 #include <XTools.h>
 
-#include <app/Vocabulary.h>
+#include <common/Vocabulary.h>
 #include <platform/tarn/Banner.h>
 
 #include <QApplication>

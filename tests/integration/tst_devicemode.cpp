@@ -1,5 +1,5 @@
 #include <app/Korvad.h>
-#include <app/Vocabulary.h>
+#include <common/Vocabulary.h>
 #include <notify/PavoIf.h>
 #include <platform/system/TouchScreenLock.h>
 #include <platform/tarn/Dialog.h>

@@ -1,7 +1,7 @@
 #include <MockService.h>
 #include <XTools.h>
 
-#include <app/Vocabulary.h>
+#include <common/Vocabulary.h>
 #include <notify/Notifier.h>
 #include <platform/tarn/Banner.h>
 #include <platform/tarn/Notification.h>

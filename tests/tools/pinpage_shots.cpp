@@ -2,7 +2,7 @@
 // a screenshot of each: korva-pinpage-shots OUTPUT_DIR
 // A developer's fixture for looking at the page; not installed.
 
-#include <app/Vocabulary.h>
+#include <common/Vocabulary.h>
 #include <platform/emergency/CallHandler.h>
 #include <platform/tarn/Locale.h>
 #include <ui/KorvadWin.h>

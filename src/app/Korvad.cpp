@@ -4,6 +4,7 @@
 
 #include <notify/Notifier.h>
 #include <notify/PavoIf.h>
+#include <provisioning/Provisioning.h>
 
 #include <platform/Trace.h>
 #include <platform/tarn/Application.h>
@@ -16,6 +17,10 @@ Korvad::Korvad(QObject* parent)
     KTRACE() << "starting Korva UI daemon";
     // First, so that every service created after it can be wired to it.
     notifier = new Notifier(this);
+    provisioning = new Provisioning(this);
+    connect(provisioning, &Provisioning::showNotification, notifier, &Notifier::showNotification,
+        Qt::QueuedConnection);
+    connect(provisioning, &Provisioning::NGFEvent, notifier, &Notifier::playNGFEvent, Qt::QueuedConnection);
     if (auto* app = Tarn::Application::instance())
         connect(app, &Tarn::Application::prestartReleased, this, &Korvad::prestartReleased);
 }

@@ -145,6 +145,24 @@ private Q_SLOTS:
         }
     }
 
+    // Clearing the field for the engine reports no typed code, and closing
+    // the page from code is not the user's cancel.
+    void pageChangesFromCodeAreQuiet()
+    {
+        manager->createUi(qtTrId(KorvaText::PinQueryTitle), false);
+        UiWrapper* ui = manager->uiWrapper();
+        QSignalSpy typed(ui, &UiWrapper::codeChanged);
+        QSignalSpy cancelled(ui, &UiWrapper::backButtonClicked);
+        ui->entryWidget()->codeField()->insert(QStringLiteral("2468"));
+        QTRY_COMPARE(typed.size(), 1);
+        manager->clearCode(true);
+        ui->closeUi();
+        QCoreApplication::processEvents();
+        QCOMPARE(ui->code(), QString());
+        QCOMPARE(typed.size(), 1);
+        QCOMPARE(cancelled.size(), 0);
+    }
+
     void newPin_data()
     {
         QTest::addColumn<QStringList>("entries");

@@ -221,7 +221,9 @@ void QueryManager::operationCompleted(bool ok)
 void QueryManager::emitLaunchResponse(bool ok)
 {
     KTRACE() << "Response:" << ok;
-    if (currentState->isCodeQuery())
+    // Only a query that was asked for ends: the start response of a SIM that
+    // still wants its code is no "done".
+    if (launchRequested && currentState->isCodeQuery())
         Q_EMIT pinQueryDoneResponse(ok);
 }
 

@@ -177,24 +177,54 @@ private Q_SLOTS:
     }
 
     // Prestarted: nothing on screen and the PIN stage open until the
-    // platform releases the process; the page asked for meanwhile comes then.
+    // platform releases the process. A page asked for meanwhile comes then;
+    // without a launch the user is told of a SIM error and the boot goes on.
+    void prestartedBoot_data()
+    {
+        QTest::addColumn<bool>("launched");
+        QTest::newRow("launched before the release") << true;
+        QTest::newRow("no launch") << false;
+    }
+
     void prestartedBoot()
     {
+        QFETCH(bool, launched);
+        MockService notifications(QStringLiteral("notifications"),
+            QStringLiteral("org.freedesktop.Notifications"), MockService::SessionBus);
+        QVERIFY(notifications.start());
         PinBoot boot(sim());
         QVERIFY(boot.start({ QStringLiteral("-log"), QStringLiteral("-prestart") }));
         QVERIFY(boot.daemon.ping());
         QVERIFY(boot.fifo.tokens().isEmpty());
-        QCOMPARE(boot.launch(), 1);
+        if (launched)
+            QCOMPARE(boot.launch(), 1);
         QVERIFY(boot.daemon.ping());
         QVERIFY(boot.page(false).isEmpty());
         QVERIFY(boot.seen().isEmpty());
         QVERIFY(!boot.fifo.tokens().contains(QStringLiteral("PIN_CODE_DONE")));
 
         QVERIFY(DaemonProcess::release());
-        QVERIFY(boot.waitFor(QStringLiteral("Shown")));
-        QVERIFY(!boot.page().isEmpty());
-        QVERIFY(boot.enter(Pin));
-        expectDone(boot, true);
+        if (launched) {
+            QVERIFY(boot.waitFor(QStringLiteral("Shown")));
+            QVERIFY(boot.enter(Pin));
+            expectDone(boot, true);
+        } else {
+            QVERIFY(boot.fifo.waitForTokens(2));
+            QCOMPARE(boot.fifo.tokens(), ReadyDone);
+            QTRY_VERIFY(
+                !notifications
+                     .calls(QStringLiteral("/org/freedesktop/Notifications"), QStringLiteral("Notify"))
+                     .isEmpty());
+            QVERIFY(notifications
+                        .calls(QStringLiteral("/org/freedesktop/Notifications"), QStringLiteral("Notify"))
+                        .first()
+                        .contains(QStringLiteral("SIM card error")));
+            QVERIFY(boot.daemon.ping());
+            QVERIFY(boot.seen().isEmpty());
+            // A late launch still gets its page.
+            QCOMPARE(boot.launch(), 1);
+            QVERIFY(boot.waitFor(QStringLiteral("Shown")));
+        }
         QVERIFY(boot.logKeepsSecret({ Pin }));
     }
 

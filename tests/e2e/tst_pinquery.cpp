@@ -142,6 +142,17 @@ private Q_SLOTS:
         QVERIFY(boot.logKeepsSecret({ Pin, WrongPin, Puk, WrongPuk, NewPin, OtherPin }));
     }
 
+    // The card goes while its PIN is asked for: that query is over, failed.
+    void simRemovedDuringQuery()
+    {
+        PinBoot boot(sim());
+        QVERIFY(boot.start());
+        launchToPage(boot);
+        QCOMPARE(boot.ofono.control(QStringLiteral("/"), QStringLiteral("SetSimPresent"), { false }).type(),
+            QDBusMessage::ReplyMessage);
+        expectDone(boot, false);
+    }
+
     void simReadyAtBoot()
     {
         PinBoot boot(sim({ { QStringLiteral("pin_locked"), false } }));

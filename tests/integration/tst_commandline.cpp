@@ -1,4 +1,5 @@
 #include <DaemonProcess.h>
+#include <FifoReader.h>
 
 #include <QFile>
 #include <QRegularExpression>
@@ -80,6 +81,28 @@ private Q_SLOTS:
         QVERIFY(daemon.start({ QStringLiteral("-filelog") }));
         QVERIFY(daemon.ping());
         QCOMPARE(daemon.process().state(), QProcess::Running);
+    }
+
+    // A second daemon leaves at once, before it reports any boot stage.
+    void secondInstanceExits()
+    {
+        DaemonProcess first;
+        QVERIFY(first.start());
+        QVERIFY(first.ping());
+        FifoReader fifo;
+        DaemonProcess second;
+        second.setFifo(fifo.path());
+        QVERIFY(second.start());
+        QVERIFY(second.waitForExit());
+        QCOMPARE(second.process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.process().exitCode(), 1);
+        QVERIFY2(
+            second.output().contains(QLatin1String("Another korvad is running (com.vexa.korvad is taken)")),
+            qPrintable(second.output()));
+        QVERIFY(std::system(qPrintable(QStringLiteral("echo END > '%1'").arg(fifo.path()))) == 0);
+        QVERIFY(fifo.waitForTokens(1));
+        QCOMPARE(fifo.tokens(), QStringList { QStringLiteral("END") });
+        QVERIFY(first.ping());
     }
 
     void interruptTwiceQuitsOnce()

@@ -112,7 +112,7 @@ void PavoIf::checkOffline()
     if (reply.type() == QDBusMessage::ErrorMessage) {
         qWarning().noquote() << "Can't get offline status! Error:" << errorText(reply);
         m_offline = 0;
-    } else if (DBusShape::expectShape(reply, QLatin1String("u"), "com.vexa.pavo.get_radio_states")) {
+    } else if (DBusShape::expectShape(reply, QLatin1String("u"), "com.vexa.pavo.request.get_radio_states")) {
         m_offline = offlineFromBits(reply.arguments().constFirst().toUInt());
     } else {
         // A reply that is not the bit mask (a string would read as 0, radios
@@ -123,7 +123,7 @@ void PavoIf::checkOffline()
 
 void PavoIf::doOfflineChanged(const QDBusMessage& message)
 {
-    if (!DBusShape::expectShape(message, QLatin1String("u"), "com.vexa.pavo.radio_states_ind"))
+    if (!DBusShape::expectShape(message, QLatin1String("u"), "com.vexa.pavo.signal.radio_states_ind"))
         return;
     const uint s = message.arguments().constFirst().toUInt();
     m_offline = offlineFromBits(s);
@@ -139,14 +139,14 @@ void PavoIf::checkCalling()
     const QDBusMessage reply = requestIf->call(QDBus::Block, QStringLiteral("get_call_state"));
     if (reply.type() == QDBusMessage::ErrorMessage)
         qWarning().noquote() << "Can't get call status! Error:" << errorText(reply);
-    else if (DBusShape::expectShape(reply, QLatin1String("s"), "com.vexa.pavo.get_call_state"))
+    else if (DBusShape::expectShape(reply, QLatin1String("s"), "com.vexa.pavo.request.get_call_state"))
         state = reply.arguments().constFirst().toString();
     m_calling = state == QLatin1String("none") ? 0 : 1;
 }
 
 void PavoIf::doCallingChanged(const QDBusMessage& message)
 {
-    if (!DBusShape::expectShape(message, QLatin1String("ss"), "com.vexa.pavo.sig_call_state_ind"))
+    if (!DBusShape::expectShape(message, QLatin1String("ss"), "com.vexa.pavo.signal.sig_call_state_ind"))
         return;
     const QString call = message.arguments().at(0).toString();
     const QString emergency = message.arguments().at(1).toString();

@@ -72,13 +72,7 @@ QString escaped(const QString& message)
     return out;
 }
 
-void select(const QStringList& arguments)
-{
-    selectOutput(arguments);
-    const QtMessageHandler current = qInstallMessageHandler(guardedHandler);
-    if (current != guardedHandler)
-        g_chosen = current;
-}
+namespace {
 
 void selectOutput(const QStringList& arguments)
 {
@@ -92,6 +86,16 @@ void selectOutput(const QStringList& arguments)
         printUsage();
         std::exit(0);
     }
+}
+
+} // namespace
+
+void select(const QStringList& arguments)
+{
+    selectOutput(arguments);
+    const QtMessageHandler current = qInstallMessageHandler(guardedHandler);
+    if (current != guardedHandler)
+        g_chosen = current;
 }
 
 void uptimeHandler(QtMsgType type, const QMessageLogContext&, const QString& message)

@@ -15,7 +15,6 @@ QString logFilePath();
 // With none of them the toolkit's handler stays. Whichever it is, messages
 // reach it through escaped().
 void select(const QStringList& arguments);
-void selectOutput(const QStringList& arguments);
 
 // Longest message text logged; the rest is cut, with a mark.
 constexpr qsizetype MaxMessageLength = 4096;

@@ -2,7 +2,6 @@
 #include <MockService.h>
 
 #include <platform/emergency/CallHandler.h>
-#include <platform/tarn/Notification.h>
 
 #include <QDBusConnectionInterface>
 #include <QDBusObjectPath>
@@ -182,22 +181,6 @@ private Q_SLOTS:
         QVERIFY(provoke(ofono, false));
         QTRY_COMPARE(s_refusals, 1);
         QVERIFY(!handler.isCallActive());
-    }
-
-    void notifications_data()
-    {
-        columns();
-        const auto path = "/org/freedesktop/Notifications";
-        row("a string", path, "org.freedesktop.Notifications", "Notify", "s", "ret = 'x'");
-    }
-
-    void notifications()
-    {
-        MockService server("notifications", "org.freedesktop.Notifications", MockService::SessionBus);
-        QVERIFY(server.start());
-        QVERIFY(provoke(server, true, "susssasa{sv}i"));
-        QVERIFY(!Tarn::Notification("x", "summary", "body").publish());
-        QCOMPARE(s_refusals, 1);
     }
 };
 

@@ -48,9 +48,10 @@ void Provisioning::notificationReq(const QString& notificationType)
 bool Provisioning::sheetAllowed()
 {
     m_openSheets.removeAll(nullptr);
-    if (m_openSheets.size() < MaxOpenSheets)
+    if (m_openSheets.size() + m_queuedApSheets < MaxOpenSheets)
         return true;
-    qWarning("provisioning: %d sheets already open; request answered as cancelled", int(m_openSheets.size()));
+    qWarning("provisioning: %d sheets already open or on their way; request answered as cancelled",
+        int(m_openSheets.size()) + m_queuedApSheets);
     return false;
 }
 
@@ -106,16 +107,18 @@ void Provisioning::iapSelectReq(const QStringList& gprsApNames, const QStringLis
         Q_EMIT iapSelected(QString(), QString());
         return;
     }
+    if (!sheetAllowed()) {
+        Q_EMIT iapSelected(QString(), QString());
+        return;
+    }
+    ++m_queuedApSheets;
     Q_EMIT requestIapSheet(QStringList(gprsApNames), QStringList(mmsApNames));
 }
 
 void Provisioning::openIapSheet(QStringList gprsApNames, QStringList mmsApNames)
 {
     KTRACE() << gprsApNames.size() << mmsApNames.size();
-    if (!sheetAllowed()) {
-        Q_EMIT iapSelected(QString(), QString());
-        return;
-    }
+    --m_queuedApSheets;
     auto* sheet = new ProvisioningAPSheet(gprsApNames, mmsApNames);
     m_openSheets.append(sheet);
     connect(

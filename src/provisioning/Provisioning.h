@@ -39,7 +39,7 @@ private Q_SLOTS:
 private:
     // A flood of requests must not open a window each: past this many open
     // sheets a request is answered at once as cancelled (empty values).
-    static constexpr int MaxOpenSheets = 8;
+    static constexpr int MaxOpenSheets = 3;
     // A settings message names a handful of access points; a list longer
     // than this is refused (answered as cancelled) rather than freezing the
     // phone while a selector of that size is built.
@@ -49,6 +49,7 @@ private:
     ProvisioningDBusAdaptor* m_adaptor;
     // Guarded: a sheet deletes itself through the event loop once answered.
     QList<QPointer<QObject>> m_openSheets;
+    int m_queuedApSheets = 0;
     // What a cancelled PIN sheet reports.
     QString m_pin;
 };

@@ -37,13 +37,16 @@ public Q_SLOTS:
     Q_NOREPLY void EnablePinQuery(bool enable);
     bool LaunchPinQuery(const QString& pinType);
 
-    // Responses of the query manager, connected queued.
+private Q_SLOTS:
+    // Responses of the query manager, connected queued. Private: an adaptor
+    // exports its public slots, and these must not be callable from the bus.
     void pinQueryStateCompletedResponse(SIMSecurity::PINQuery state, SIMError error);
     void pinQueryEnabledResponse(SIMSecurity::PINQuery queryState);
     void pinQueryShownResponse();
     void pinQueryDoneResponse(bool queryOk);
 
 private:
+    friend class QueryManager;
     QueryManager* manager;
     PinCodeSessionIf* session;
 };

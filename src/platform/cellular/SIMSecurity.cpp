@@ -1,5 +1,7 @@
 #include "SIMSecurity.h"
 
+#include <utility>
+
 #include "OfonoMapping.h"
 #include "OfonoModem.h"
 
@@ -183,6 +185,8 @@ void SIMSecurity::pinAttemptsLeft(SIMSecurity::PINType type)
 void SIMSecurity::pinQueryState(SIMSecurity::PINType type)
 {
     KTRACE() << type;
+    if (m_pinQueryStateWaiters++ > 0)
+        return;
     watch(codeCall(QStringLiteral("GetProperties"), !OfonoMapping::pinTypeName(type).isEmpty(), {}),
         [this](const QDBusMessage& reply) {
             QVariantMap sim;
@@ -193,8 +197,9 @@ void SIMSecurity::pinQueryState(SIMSecurity::PINType type)
                 if (state == QueryStateUnknown)
                     error = SimNotReady;
             }
-            KTRACE() << "state:" << state << "error:" << error;
-            Q_EMIT pinQueryStateComplete(state, error);
+            KTRACE() << "state:" << state << "error:" << error << "requests:" << m_pinQueryStateWaiters;
+            for (int waiters = std::exchange(m_pinQueryStateWaiters, 0); waiters > 0; --waiters)
+                Q_EMIT pinQueryStateComplete(state, error);
         });
 }
 

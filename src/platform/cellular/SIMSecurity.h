@@ -59,6 +59,10 @@ private:
     void enterPin(const QString& name, const QString& pin);
 
     OfonoModem* m_modem;
+    // Query-state requests answered by the read already on its way: a flood
+    // of requests costs one oFono call at a time, and each still gets its
+    // own completion.
+    int m_pinQueryStateWaiters = 0;
 };
 
 } // namespace SIM

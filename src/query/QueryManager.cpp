@@ -270,6 +270,10 @@ void QueryManager::simStatusCompleted(SIMStatus::Status status, SIMError error)
     } else if (!currentState->isCodeQuery()) {
         emitStartResponse(true, false);
     }
+    // A SIM that asks for a code will have its page shown soon: build it now,
+    // after the ready token and off the launch path, so the launch only shows it.
+    if (currentState->isCodeQuery())
+        QTimer::singleShot(0, ui, &UiWrapper::prepare);
 }
 
 void QueryManager::emitStartResponse()

@@ -58,6 +58,16 @@ KorvadWin* PinCodeQueryUI::win(const QString& styleName)
     return window;
 }
 
+void PinCodeQueryUI::prepareWindow()
+{
+    // The native window and the page's layout, polished, but not shown.
+    KorvadWin* w = win();
+    w->winId();
+    ensurePolished();
+    for (QWidget* child : findChildren<QWidget*>())
+        child->ensurePolished();
+}
+
 void PinCodeQueryUI::installWindowEventFilter(QObject* filter)
 {
     windowFilter = filter;

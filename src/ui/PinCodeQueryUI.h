@@ -20,6 +20,8 @@ public:
     PinCodeQueryUI(bool forced, QWidget* parent);
     ~PinCodeQueryUI() override;
 
+    // Creates the window ahead of the first show.
+    void prepareWindow();
     KorvadWin* win(const QString& styleName = QString());
     // The window if there is a live one; never creates it.
     KorvadWin* currentWindow() const;

@@ -20,6 +20,28 @@ UiWrapper::~UiWrapper()
     delete page.data();
 }
 
+void UiWrapper::ensurePage()
+{
+    if (page)
+        return;
+    page = new PinCodeQueryUI(forced, widget);
+    page->setCentralWidget(widget);
+    page->installWindowEventFilter(widget->codeField());
+    connect(page, &PinCodeQueryUI::backButtonClicked, this, &UiWrapper::backButtonClicked);
+    connect(page, &PinCodeQueryUI::windowClosed, this, &UiWrapper::backButtonClicked);
+}
+
+void UiWrapper::prepare()
+{
+    if (widget)
+        return;
+    setTitle(QString(), false);
+    // Only a SIM code query is prepared for, and it may not be escaped.
+    forced = true;
+    ensurePage();
+    page->prepareWindow();
+}
+
 void UiWrapper::setTitle(const QString& title, bool asError)
 {
     if (!widget) {
@@ -113,13 +135,7 @@ void UiWrapper::appear(bool keepWhenDone, bool forced)
     this->forced = forced;
     if (!widget)
         return;
-    if (!page) {
-        page = new PinCodeQueryUI(forced, widget);
-        page->setCentralWidget(widget);
-        page->installWindowEventFilter(widget->codeField());
-        connect(page, &PinCodeQueryUI::backButtonClicked, this, &UiWrapper::backButtonClicked);
-        connect(page, &PinCodeQueryUI::windowClosed, this, &UiWrapper::backButtonClicked);
-    }
+    ensurePage();
     page->appear(
         keepWhenDone ? Tarn::ApplicationPage::KeepWhenDone : Tarn::ApplicationPage::DestroyWhenDismissed);
     page->showWindow();

@@ -19,6 +19,8 @@ public:
     ~UiWrapper() override;
 
     void setTitle(const QString& title, bool asError);
+    // Builds the entry widget ahead of its first use; shows nothing.
+    void prepare();
     void setTitleText(const QString& text);
     void setErrorText(const QString& text);
     void setHintText(const QString& text);
@@ -63,6 +65,7 @@ private Q_SLOTS:
     void onEmergencyReleased();
 
 private:
+    void ensurePage();
     QPointer<PinUiWidget> widget;
     QPointer<PinCodeQueryUI> page;
     bool forced = false;

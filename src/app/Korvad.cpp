@@ -2,6 +2,7 @@
 
 #include <common/Vocabulary.h>
 
+#include <notify/KorvaUI.h>
 #include <notify/Notifier.h>
 #include <notify/PavoIf.h>
 
@@ -16,6 +17,10 @@ Korvad::Korvad(QObject* parent)
     KTRACE() << "starting Korva UI daemon";
     // First, so that every service created after it can be wired to it.
     notifier = new Notifier(this);
+    korvaUi = new KorvaUI(this);
+    // Queued: the watcher may be inside a dialog's handler when it reports.
+    connect(korvaUi, &KorvaUI::showNotification, notifier, &Notifier::showNotification, Qt::QueuedConnection);
+    connect(korvaUi, &KorvaUI::NGFEvent, notifier, &Notifier::playNGFEvent, Qt::QueuedConnection);
     if (auto* app = Tarn::Application::instance())
         connect(app, &Tarn::Application::prestartReleased, this, &Korvad::prestartReleased);
 }

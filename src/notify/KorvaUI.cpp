@@ -166,8 +166,8 @@ void KorvaUI::showRefusal(const char* titleId)
 
 void KorvaUI::showPhoneNetworkSettingsQuery()
 {
-    KTRACE() << "Last user selection:" << boolText(m_showNetworkQuery) << "dialog:"
-             << boolText(!m_networkQuery.isNull());
+    KTRACE() << "Last user selection:" << boolText(m_showNetworkQuery)
+             << "dialog:" << boolText(!m_networkQuery.isNull());
     if (m_showNetworkQuery && !m_networkQuery) {
         auto* box = new Tarn::MessageBox(qtTrId(KorvaText::ManualNetworkNeededTitle),
             qtTrId(KorvaText::ManualNetworkNeededText), Tarn::Dialog::Yes | Tarn::Dialog::No);
@@ -203,8 +203,8 @@ void KorvaUI::dismissPhoneNetworkSettingsQuery()
 
 void KorvaUI::setShowNwQuery(bool show)
 {
-    KTRACE() << QStringLiteral("%1-->%2").arg(QLatin1String(boolText(m_showNetworkQuery)),
-        QLatin1String(boolText(show)));
+    KTRACE() << QStringLiteral("%1-->%2").arg(
+        QLatin1String(boolText(m_showNetworkQuery)), QLatin1String(boolText(show)));
     m_showNetworkQuery = show;
 }
 

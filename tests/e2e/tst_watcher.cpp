@@ -40,8 +40,9 @@ private:
             QStringLiteral("org.freedesktop.Notifications"), MockService::SessionBus));
         phone.feedbackd.reset(new MockService(
             QStringLiteral("feedbackd"), QStringLiteral("org.sigxcpu.Feedback"), MockService::SessionBus));
-        phone.settings.reset(new MockService(QStringLiteral("settings_app"), QStringLiteral("org.gnome.Settings"),
-            MockService::SessionBus, { { QStringLiteral("refuse"), settings == QLatin1String("refusing") } }));
+        phone.settings.reset(new MockService(QStringLiteral("settings_app"),
+            QStringLiteral("org.gnome.Settings"), MockService::SessionBus,
+            { { QStringLiteral("refuse"), settings == QLatin1String("refusing") } }));
         if (!phone.ofono->start() || !phone.notifications->start() || !phone.feedbackd->start())
             return false;
         if (settings != QLatin1String("absent") && !phone.settings->start())
@@ -69,7 +70,8 @@ private:
     static QStringList feedback(Phone& phone)
     {
         QStringList result;
-        for (const QVariantList& call : phone.feedbackd->calls(FeedbackPath, QStringLiteral("TriggerFeedback")))
+        for (const QVariantList& call :
+            phone.feedbackd->calls(FeedbackPath, QStringLiteral("TriggerFeedback")))
             result << call.value(1).toString();
         return result;
     }
@@ -129,10 +131,11 @@ private Q_SLOTS:
                 s << b;
             return s;
         };
-        QTest::newRow("card removed") << ready << QList<QVariantList> { step("SetSimPresent", false) }
-                                      << QStringList { removed() };
+        QTest::newRow("card removed")
+            << ready << QList<QVariantList> { step("SetSimPresent", false) } << QStringList { removed() };
         QTest::newRow("rejected, then removed")
-            << ready << QList<QVariantList> { step("SetPinRequired", "network"), step("SetSimPresent", false) }
+            << ready
+            << QList<QVariantList> { step("SetPinRequired", "network"), step("SetSimPresent", false) }
             << QStringList { rejected(), removed() };
         QTest::newRow("no card at start, then inserted")
             << QVariantMap { { QStringLiteral("sim_present"), false } }
@@ -159,7 +162,8 @@ private Q_SLOTS:
             QCOMPARE(ofono(phone, method, s).type(), QDBusMessage::ReplyMessage);
         }
         // A last change that says nothing: once it is seen, so is all before it.
-        QCOMPARE(ofono(phone, QStringLiteral("SetModemOnline"), { false }).type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(
+            ofono(phone, QStringLiteral("SetModemOnline"), { false }).type(), QDBusMessage::ReplyMessage);
         QVERIFY(phone.daemon.waitForOutput(QStringLiteral("KorvaUI::scStatusChanged(int): 2")) > 0);
         QVERIFY(phone.daemon.ping());
         QTRY_COMPARE(notes(phone), expected);
@@ -179,9 +183,11 @@ private Q_SLOTS:
     {
         QFETCH(bool, recovers);
         Phone phone;
-        QVERIFY(startPhone(phone, blockedCard(), QString(), { QStringLiteral("-log"), QStringLiteral("-prestart") }));
+        QVERIFY(startPhone(
+            phone, blockedCard(), QString(), { QStringLiteral("-log"), QStringLiteral("-prestart") }));
         if (recovers) {
-            QCOMPARE(ofono(phone, QStringLiteral("SetRetries"), { QStringLiteral("puk"), QVariant::fromValue(uchar(10)) })
+            QCOMPARE(ofono(phone, QStringLiteral("SetRetries"),
+                         { QStringLiteral("puk"), QVariant::fromValue(uchar(10)) })
                          .type(),
                 QDBusMessage::ReplyMessage);
             QVERIFY(phone.daemon.waitForOutput(QStringLiteral("KorvaUI::simChanged")) > 0);
@@ -201,7 +207,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("settings");
         QTest::addColumn<QStringList>("panels");
-        QTest::newRow("settings running") << QStringLiteral("running") << QStringList { QStringLiteral("wwan") };
+        QTest::newRow("settings running")
+            << QStringLiteral("running") << QStringList { QStringLiteral("wwan") };
         QTest::newRow("settings refusing") << QStringLiteral("refusing") << QStringList {};
         QTest::newRow("settings absent") << QStringLiteral("absent") << QStringList {};
     }
@@ -248,7 +255,8 @@ private Q_SLOTS:
         QCOMPARE(shown.size(), 1);
 
         QVERIFY(press(shown.first(), true));
-        QVERIFY(phone.daemon.waitForOutput(QStringLiteral("Accepted: Bringing up the phone network settings")) > 0);
+        QVERIFY(phone.daemon.waitForOutput(QStringLiteral("Accepted: Bringing up the phone network settings"))
+            > 0);
         QVERIFY(phone.daemon.ping());
         const bool failed = phone.daemon.output().contains(
             QLatin1String("ERROR! Failed to bring up the phone network settings applet"));
@@ -269,11 +277,12 @@ private Q_SLOTS:
     {
         Phone phone;
         QVERIFY(startPhone(phone, { { QStringLiteral("pin_locked"), false } }));
-        static const char* const statuses[] = { "unregistered", "searching", "denied", "registered", "roaming" };
+        static const char* const statuses[]
+            = { "unregistered", "searching", "denied", "registered", "roaming" };
         QList<QDBusPendingCall> pending;
         for (int i = 0; i < 1000; ++i) {
-            QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.ofono"), QStringLiteral("/"),
-                QStringLiteral("org.freedesktop.DBus.Mock"),
+            QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.ofono"),
+                QStringLiteral("/"), QStringLiteral("org.freedesktop.DBus.Mock"),
                 i % 10 == 9 ? QStringLiteral("SetSimPresent") : QStringLiteral("SetRegistration"));
             if (i % 10 == 9)
                 call << bool(i % 20 == 19);

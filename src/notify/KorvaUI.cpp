@@ -20,6 +20,14 @@ constexpr int Denied = 5;
 constexpr int LimitedService = 7;
 constexpr int ModemOn = 1;
 
+// Whether a status shows a card in the slot. Unknown (no oFono, no modem)
+// and not ready (the modem is still starting) tell nothing about the card.
+bool showsCard(KorvaUI::SIMStatus::Status status)
+{
+    return status != KorvaUI::SIMStatus::StatusUnknown && status != KorvaUI::SIMStatus::StatusNotReady
+        && status != KorvaUI::SIMStatus::StatusNoSim;
+}
+
 const char* boolText(bool value)
 {
     return value ? "true" : "false";
@@ -76,6 +84,7 @@ void KorvaUI::simRead(SIMStatus::Status status, SIMError error)
     else if (isSimRejected(status))
         showSimRejected();
     m_lastSimStatus = status;
+    m_cardSeen = showsCard(status);
     connect(m_simStatus, &SIMStatus::statusChanged, this, &KorvaUI::simChanged, Qt::UniqueConnection);
 }
 
@@ -93,11 +102,13 @@ void KorvaUI::simChanged(SIMStatus::Status status)
         return;
     if (isSimRejected(status)) {
         showSimRejected();
-    } else if (isSimIn(m_lastSimStatus) && !isSimIn(status)) {
+    } else if (m_cardSeen && !isSimIn(status)) {
         Q_EMIT showNotification(qtTrId(KorvaText::SimRemoved), KorvaFeedback::SimRemoved);
         Q_EMIT dismissNRError();
     }
     m_lastSimStatus = status;
+    if (status != SIMStatus::StatusNotReady)
+        m_cardSeen = showsCard(status);
 }
 
 void KorvaUI::nrModeChanged(int mode)

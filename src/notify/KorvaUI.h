@@ -67,5 +67,8 @@ private:
     int m_systemControlStatus;
     SIMStatus* m_simStatus;
     SIMStatus::Status m_lastSimStatus = SIMStatus::StatusUnknown;
+    // A card was seen since the last "no card": only then can it be removed.
+    // The modem starting up in between (not ready) does not forget it.
+    bool m_cardSeen = false;
     QPointer<Tarn::MessageBox> m_networkQuery;
 };

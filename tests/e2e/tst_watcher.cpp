@@ -140,6 +140,11 @@ private Q_SLOTS:
         QTest::newRow("no card at start, then inserted")
             << QVariantMap { { QStringLiteral("sim_present"), false } }
             << QList<QVariantList> { step("SetSimPresent", true) } << QStringList {};
+        // oFono gone for a while is no news about the card.
+        QTest::newRow("no card, modem gone and back")
+            << QVariantMap { { QStringLiteral("sim_present"), false } }
+            << QList<QVariantList> { { QStringLiteral("RemoveModem") }, { QStringLiteral("AddModem") } }
+            << QStringList {};
         QTest::newRow("refused, no cause known")
             << ready << QList<QVariantList> { step("SetRegistration", "denied", "auto") }
             << QStringList { refused() };

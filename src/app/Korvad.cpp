@@ -5,6 +5,7 @@
 #include <notify/KorvaUI.h>
 #include <notify/Notifier.h>
 #include <notify/PavoIf.h>
+#include <provisioning/Provisioning.h>
 
 #include <platform/Trace.h>
 #include <platform/tarn/Application.h>
@@ -17,10 +18,14 @@ Korvad::Korvad(QObject* parent)
     KTRACE() << "starting Korva UI daemon";
     // First, so that every service created after it can be wired to it.
     notifier = new Notifier(this);
+    provisioning = new Provisioning(this);
     korvaUi = new KorvaUI(this);
-    // Queued: the watcher may be inside a dialog's handler when it reports.
+    // Queued: a service may be inside a dialog's handler when it reports.
     connect(korvaUi, &KorvaUI::showNotification, notifier, &Notifier::showNotification, Qt::QueuedConnection);
     connect(korvaUi, &KorvaUI::NGFEvent, notifier, &Notifier::playNGFEvent, Qt::QueuedConnection);
+    connect(provisioning, &Provisioning::showNotification, notifier, &Notifier::showNotification,
+        Qt::QueuedConnection);
+    connect(provisioning, &Provisioning::NGFEvent, notifier, &Notifier::playNGFEvent, Qt::QueuedConnection);
     if (auto* app = Tarn::Application::instance())
         connect(app, &Tarn::Application::prestartReleased, this, &Korvad::prestartReleased);
 }

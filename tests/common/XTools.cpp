@@ -43,6 +43,15 @@ bool key(const QString& windowId, const QString& keyName)
     return rc == 0;
 }
 
+bool type(const QString& windowId, const QString& text)
+{
+    int rc = -1;
+    run(QStringLiteral("xdotool"), { QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId },
+        nullptr);
+    run(QStringLiteral("xdotool"), { QStringLiteral("type"), QStringLiteral("--"), text }, &rc);
+    return rc == 0;
+}
+
 bool click(int x, int y)
 {
     int rc = -1;

@@ -10,6 +10,8 @@ namespace XTools {
 // `timeoutMs` for at least one when `wait` is set.
 QStringList findWindows(const QString& name, bool wait, int timeoutMs = 15000);
 bool key(const QString& windowId, const QString& keyName);
+// Types `text` (any characters, also outside the keyboard map) into the window.
+bool type(const QString& windowId, const QString& text);
 bool click(int x, int y);
 QString xprop(const QString& windowId, const QString& property);
 // Saves a PNG of the whole screen (needs ImageMagick's convert).

@@ -52,13 +52,17 @@ private Q_SLOTS:
     void answer_data()
     {
         QTest::addColumn<bool>("yes");
-        QTest::newRow("yes") << true;
-        QTest::newRow("no") << false;
+        QTest::addColumn<bool>("byEnter");
+        QTest::newRow("yes") << true << false;
+        QTest::newRow("no") << false << false;
+        // Enter answers with the positive button, never with No.
+        QTest::newRow("enter") << true << true;
     }
 
     void answer()
     {
         QFETCH(bool, yes);
+        QFETCH(bool, byEnter);
         QScopedPointer<MockService> mock(pavo(radios(0)));
         QVERIFY(mock->start());
         FifoReader fifo;
@@ -75,7 +79,8 @@ private Q_SLOTS:
                     .contains(QLatin1String("\"Offline mode\"")));
         QVERIFY(!daemon.output().contains(QLatin1String("query manager requested")));
 
-        QVERIFY(press(windows.first(), yes));
+        QVERIFY(
+            byEnter ? XTools::key(windows.first(), QStringLiteral("Return")) : press(windows.first(), yes));
         QVERIFY2(daemon.waitForOutput(yes ? online() : stayOffline()) > 0, qPrintable(daemon.output()));
         const QList<QVariantList> radioRequests
             = mock->calls(QLatin1String(Request), QStringLiteral("req_radio_states_change"));

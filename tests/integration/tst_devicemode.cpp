@@ -39,12 +39,13 @@ private:
         return nullptr;
     }
 
+    Tarn::Locale m_locale;
+
 private Q_SLOTS:
     void initTestCase()
     {
-        auto* locale = new Tarn::Locale;
-        locale->installTrCatalog(QStringLiteral("cellular-adaptation"));
-        Tarn::Locale::setDefault(locale);
+        m_locale.installTrCatalog(QStringLiteral("cellular-adaptation"));
+        Tarn::Locale::setDefault(&m_locale);
     }
 
     // Anything but a clear "bit 0 is off" counts as online; anything but a

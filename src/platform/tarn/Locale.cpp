@@ -140,3 +140,22 @@ QChar Locale::decimalPoint() const
 }
 
 } // namespace Tarn
+
+namespace Tarn {
+
+QString Locale::toLatinNumbers(const QString& text)
+{
+    QString latin;
+    latin.reserve(text.size());
+    // By code point: some scripts' digits lie outside the 16-bit range.
+    for (const char32_t c : text.toUcs4()) {
+        const int value = QChar::digitValue(c);
+        if (value >= 0 && QChar::category(c) == QChar::Number_DecimalDigit)
+            latin.append(QChar(u'0' + value));
+        else
+            latin.append(QString::fromUcs4(&c, 1));
+    }
+    return latin;
+}
+
+} // namespace Tarn

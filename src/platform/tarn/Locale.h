@@ -40,6 +40,9 @@ public:
     QString formatNumber(qlonglong number) const;
     QString formatNumber(double number, int precision) const;
     QChar decimalPoint() const;
+    // Every decimal digit of any script (Arabic-Indic, Devanagari, ...) as
+    // the Latin digit of the same value; everything else unchanged.
+    static QString toLatinNumbers(const QString& text);
 
     // Folders searched for catalogues, in order.
     static QStringList translationDirs();

@@ -1,0 +1,338 @@
+#include <DaemonProcess.h>
+#include <MockService.h>
+#include <XTools.h>
+
+#include <platform/DBusShape.h>
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusServiceWatcher>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTest>
+
+// What the provisioning engine sees of the real daemon: its requests on the
+// system bus, the user's answers on the sheets (typed and tapped through the
+// X server) coming back as signals, and notifications and feedback at the
+// simulated services. One daemon serves every case: each request opens a
+// sheet of its own.
+class Engine : public QObject
+{
+    Q_OBJECT
+public:
+    QStringList pins;
+    QList<QStringList> accessPoints;
+
+public Q_SLOTS:
+    void pinSig(const QString& pin) { pins << pin; }
+    void iapSelected(const QString& gprs, const QString& mms) { accessPoints << QStringList { gprs, mms }; }
+};
+
+class TestProvisioning : public QObject
+{
+    Q_OBJECT
+
+private:
+    static constexpr const char* Service = "com.vexa.oma_cp_ui";
+    static constexpr const char* Path = "/com/vexa/oma_cp_ui";
+    static constexpr const char* PinTitle = "^Settings PIN code$";
+    static constexpr const char* ApTitle = "^Connection settings$";
+
+    MockService m_notifications { QStringLiteral("notifications"),
+        QStringLiteral("org.freedesktop.Notifications"), MockService::SessionBus };
+    MockService m_feedback { QStringLiteral("feedbackd"), QStringLiteral("org.sigxcpu.Feedback"),
+        MockService::SessionBus };
+    DaemonProcess m_daemon;
+    Engine m_engine;
+
+    static void request(const QString& method, const QVariantList& args)
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            QLatin1String(Service), QLatin1String(Path), QLatin1String(Service), method);
+        call.setArguments(args);
+        QVERIFY(QDBusConnection::systemBus().send(call));
+    }
+
+    static QString waitForSheet(const char* title)
+    {
+        const QStringList windows = XTools::findWindows(QLatin1String(title), true);
+        return windows.value(0);
+    }
+
+    // The header's two buttons, as a thumb finds them.
+    static bool tap(const QString& window, bool positive)
+    {
+        const QString geometry = XTools::run(QStringLiteral("xdotool"),
+            { QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window });
+        QHash<QString, int> g;
+        for (const QString& line : geometry.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            g.insert(line.section(QLatin1Char('='), 0, 0), line.section(QLatin1Char('='), 1).toInt());
+        const int width = g.value(QStringLiteral("WIDTH"));
+        if (width <= 0)
+            return false;
+        const int x = g[QStringLiteral("X")] + (positive ? width - 90 : 90);
+        return XTools::click(x, g[QStringLiteral("Y")] + 44);
+    }
+
+    // Steps: "type:<text>", "key:<xdotool key>", "ok" (the positive header
+    // button) or "cancel" (the negative one).
+    static void play(const QString& window, const QStringList& steps)
+    {
+        for (const QString& step : steps) {
+            if (step.startsWith(QLatin1String("type:")))
+                QVERIFY(XTools::type(window, step.mid(5)));
+            else if (step.startsWith(QLatin1String("key:")))
+                QVERIFY(XTools::key(window, step.mid(4)));
+            else
+                QVERIFY(tap(window, step == QLatin1String("ok")));
+        }
+    }
+
+    QList<QVariantList> notifyCalls()
+    {
+        return m_notifications.calls(
+            QStringLiteral("/org/freedesktop/Notifications"), QStringLiteral("Notify"));
+    }
+    QStringList feedbackEvents()
+    {
+        QStringList events;
+        for (const QVariantList& call :
+            m_feedback.calls(QStringLiteral("/org/sigxcpu/Feedback"), QStringLiteral("TriggerFeedback")))
+            events << call.value(1).toString();
+        return events;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_notifications.start());
+        QVERIFY(m_feedback.start());
+        QDBusConnection bus = QDBusConnection::systemBus();
+        QDBusServiceWatcher watcher(QLatin1String(Service), bus, QDBusServiceWatcher::WatchForRegistration);
+        QSignalSpy registered(&watcher, &QDBusServiceWatcher::serviceRegistered);
+        QVERIFY(m_daemon.start());
+        QVERIFY2(bus.interface()->isServiceRegistered(QLatin1String(Service)) || registered.wait(20000),
+            qPrintable(m_daemon.output()));
+        QVERIFY(bus.connect(QLatin1String(Service), QLatin1String(Path), QLatin1String(Service),
+            QStringLiteral("pin_sig"), QStringLiteral("s"), &m_engine, SLOT(pinSig(QString))));
+        QVERIFY(bus.connect(QLatin1String(Service), QLatin1String(Path), QLatin1String(Service),
+            QStringLiteral("iap_selected"), QStringLiteral("ss"), &m_engine,
+            SLOT(iapSelected(QString, QString))));
+    }
+
+    void init()
+    {
+        m_engine.pins.clear();
+        m_engine.accessPoints.clear();
+        m_notifications.clearCalls(QStringLiteral("/org/freedesktop/Notifications"));
+        m_feedback.clearCalls(QStringLiteral("/org/sigxcpu/Feedback"));
+    }
+
+    void cleanup()
+    {
+        // Every case ends with its sheet gone.
+        QTRY_VERIFY(XTools::findWindows(QStringLiteral("^Settings PIN code$|^Connection settings$"), false)
+                        .isEmpty());
+    }
+
+    void interfaceSendsNoReplies()
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(Service), QLatin1String(Path),
+            QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect"));
+        const QDBusMessage reply = QDBusConnection::systemBus().call(call);
+        QVERIFY(DBusShape::expectShape(reply, QLatin1String("s"), "Introspect"));
+        const QString xml = reply.arguments().value(0).toString();
+        QCOMPARE(xml.count(QLatin1String("org.freedesktop.DBus.Method.NoReply\" value=\"true\"")), 3);
+        for (const char* member :
+            { "iap_select_req", "pin_query_req", "notification_req", "pin_sig", "iap_selected" })
+            QVERIFY2(xml.contains(QLatin1String(member)), member);
+    }
+
+    void pinSheet_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("pin");
+        const QString pin = QStringLiteral("8642097531");
+        QTest::newRow("typed, return")
+            << QStringList { QStringLiteral("type:8642097531"), QStringLiteral("key:Return") } << pin;
+        QTest::newRow("typed, OK") << QStringList { QStringLiteral("type:8642097531"), QStringLiteral("ok") }
+                                   << pin;
+        QTest::newRow("Arabic-Indic and Devanagari digits")
+            << QStringList { QString::fromUtf8("type:٨٦٤٢٠९७५३१"), QStringLiteral("ok") } << pin;
+        QTest::newRow("letters are not taken")
+            << QStringList { QStringLiteral("type:86a42b09c7531"), QStringLiteral("key:Return") } << pin;
+        QTest::newRow("empty, return") << QStringList { QStringLiteral("key:Return") } << QString();
+        QTest::newRow("cancel after typing")
+            << QStringList { QStringLiteral("type:8642097531"), QStringLiteral("cancel") } << QString();
+        // OK does nothing while the field is empty, also once emptied again.
+        QTest::newRow("OK only with digits") << QStringList { QStringLiteral("ok"), QStringLiteral("type:12"),
+            QStringLiteral("key:BackSpace"), QStringLiteral("key:BackSpace"), QStringLiteral("ok"),
+            QStringLiteral("type:7"), QStringLiteral("ok") }
+                                             << QStringLiteral("7");
+        QTest::newRow("at most 255 digits") << QStringList {
+            QStringLiteral("type:") + QString(260, QLatin1Char('4')), QStringLiteral("key:Return")
+        } << QString(255, QLatin1Char('4'));
+    }
+
+    void pinSheet()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, pin);
+        request(QStringLiteral("pin_query_req"), { false });
+        const QString window = waitForSheet(PinTitle);
+        QVERIFY(!window.isEmpty());
+        play(window, steps);
+        QTRY_COMPARE(m_engine.pins, QStringList { pin });
+        // Only the length reaches the log, and the sheet plays no feedback.
+        QVERIFY(m_daemon.ping());
+        QVERIFY(m_daemon.output().contains(QStringLiteral("PIN length %1").arg(pin.size())));
+        if (!pin.isEmpty())
+            QVERIFY(!m_daemon.output().contains(pin));
+        QCOMPARE(feedbackEvents(), QStringList());
+    }
+
+    void twoPinRequestsTwoAnswers()
+    {
+        request(QStringLiteral("pin_query_req"), { false });
+        request(QStringLiteral("pin_query_req"), { true });
+        QTRY_COMPARE(XTools::findWindows(QLatin1String(PinTitle), false).size(), 2);
+        const QStringList windows = XTools::findWindows(QLatin1String(PinTitle), false);
+        // Both over every other application, on the whole screen.
+        for (const QString& window : windows) {
+            const QString state = XTools::xprop(window, QStringLiteral("_NET_WM_STATE"));
+            QVERIFY2(state.contains(QLatin1String("_NET_WM_STATE_ABOVE"))
+                    && state.contains(QLatin1String("_NET_WM_STATE_FULLSCREEN")),
+                qPrintable(state));
+        }
+        play(windows.at(1), { QStringLiteral("type:1357"), QStringLiteral("key:Return") });
+        QTRY_COMPARE(m_engine.pins, QStringList { QStringLiteral("1357") });
+        QCOMPARE(XTools::findWindows(QLatin1String(PinTitle), false), QStringList { windows.at(0) });
+        play(windows.at(0), { QStringLiteral("cancel") });
+        QTRY_COMPARE(m_engine.pins, (QStringList { QStringLiteral("1357"), QString() }));
+    }
+
+    void accessPointSheet_data()
+    {
+        QTest::addColumn<QStringList>("gprs");
+        QTest::addColumn<QStringList>("mms");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("chosen");
+        const QStringList gprs { QStringLiteral("Internet"), QStringLiteral("Web"), QStringLiteral("WAP") };
+        const QStringList mms { QStringLiteral("MMS"), QStringLiteral("MMS backup") };
+        const QStringList none { QString(), QString() };
+        QTest::newRow("saved untouched") << gprs << mms << QStringList { QStringLiteral("ok") } << none;
+        QTest::newRow("both chosen") << gprs << mms
+                                     << QStringList { QStringLiteral("key:Down"), QStringLiteral("key:Down"),
+                                            QStringLiteral("key:Tab"), QStringLiteral("key:Down"),
+                                            QStringLiteral("key:Down"), QStringLiteral("ok") }
+                                     << QStringList { QStringLiteral("Web"), QStringLiteral("MMS backup") };
+        QTest::newRow("back to none")
+            << gprs << mms
+            << QStringList { QStringLiteral("key:Down"), QStringLiteral("key:Up"), QStringLiteral("key:Tab"),
+                   QStringLiteral("key:Down"), QStringLiteral("ok") }
+            << QStringList { QString(), QStringLiteral("MMS") };
+        QTest::newRow("cancelled after a choice")
+            << gprs << mms
+            << QStringList { QStringLiteral("key:Down"), QStringLiteral("key:Tab"),
+                   QStringLiteral("key:Down"), QStringLiteral("cancel") }
+            << none;
+        // Only the "none" entry: stepping down leaves it chosen.
+        QTest::newRow("no names") << QStringList() << QStringList()
+                                  << QStringList { QStringLiteral("key:Down"), QStringLiteral("key:Tab"),
+                                         QStringLiteral("key:Down"), QStringLiteral("ok") }
+                                  << none;
+    }
+
+    void accessPointSheet()
+    {
+        QFETCH(QStringList, gprs);
+        QFETCH(QStringList, mms);
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, chosen);
+        request(QStringLiteral("iap_select_req"), { gprs, mms });
+        const QString window = waitForSheet(ApTitle);
+        QVERIFY(!window.isEmpty());
+        QTRY_COMPARE(feedbackEvents(), QStringList { QStringLiteral("query_strong") });
+        play(window, steps);
+        QTRY_COMPARE(m_engine.accessPoints, QList<QStringList> { chosen });
+        QVERIFY(m_engine.pins.isEmpty());
+    }
+
+    void notifications()
+    {
+        const QStringList types { QStringLiteral("settings_received"), QStringLiteral("unknown"),
+            QStringLiteral("settings_received_updated"), QString(), QStringLiteral("settings_updated"),
+            QStringLiteral("PIN_FAILED"), QStringLiteral("pin_failed") };
+        for (const QString& type : types)
+            request(QStringLiteral("notification_req"), { type });
+        const QList<QStringList> expected {
+            { QStringLiteral("Connection settings received, not saved"),
+                QStringLiteral("cellular.positive") },
+            { QStringLiteral("Connection settings received and saved"), QStringLiteral("cellular.positive") },
+            { QStringLiteral("Access points saved"), QStringLiteral("cellular.positive") },
+            { QStringLiteral("Incorrect PIN code"), QStringLiteral("sim.error") },
+        };
+        QTRY_COMPARE(notifyCalls().size(), expected.size());
+        QVERIFY(m_daemon.ping());
+        QList<QStringList> shown;
+        for (const QVariantList& call : notifyCalls()) {
+            const QVariantMap hints = qdbus_cast<QVariantMap>(call.value(6));
+            shown << QStringList { call.value(4).toString(),
+                hints.value(QStringLiteral("category")).toString() };
+        }
+        QCOMPARE(shown, expected);
+        QCOMPARE(feedbackEvents(), QStringList());
+    }
+
+    // The settings PIN goes to root, the engine's user, and to nobody else on
+    // the bus; the other answer goes to everyone.
+    void pinReachesRootOnly()
+    {
+        struct Listener
+        {
+            QProcess process;
+            QString seen;
+            bool waitFor(const QString& text)
+            {
+                for (int i = 0; i < 200 && !seen.contains(text); ++i) {
+                    process.waitForReadyRead(100);
+                    seen += QString::fromLocal8Bit(process.readAll());
+                }
+                return seen.contains(text);
+            }
+        } root, other;
+        // The other user must reach the bus socket in the test's folder.
+        const QString folder = qEnvironmentVariable("KORVA_TEST_TMP");
+        QVERIFY(QFile::setPermissions(folder, QFile::permissions(folder) | QFile::ExeOther));
+        const QStringList monitor { QStringLiteral("monitor"), QStringLiteral("--system"),
+            QStringLiteral("--dest"), QLatin1String(Service) };
+        root.process.start(QStringLiteral("gdbus"), monitor);
+        other.process.start(QStringLiteral("setpriv"),
+            QStringList { QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                QStringLiteral("--clear-groups"), QStringLiteral("gdbus") }
+                + monitor);
+        QVERIFY2(root.waitFor(QStringLiteral("is owned by")), qPrintable(root.seen));
+        QVERIFY2(other.waitFor(QStringLiteral("is owned by")), qPrintable(other.seen));
+
+        request(QStringLiteral("pin_query_req"), { false });
+        play(waitForSheet(PinTitle), { QStringLiteral("type:4711"), QStringLiteral("key:Return") });
+        QTRY_COMPARE(m_engine.pins, QStringList { QStringLiteral("4711") });
+        request(QStringLiteral("iap_select_req"), { QStringList(), QStringList() });
+        play(waitForSheet(ApTitle), { QStringLiteral("cancel") });
+
+        // Signals of one sender arrive in order: once iap_selected is there,
+        // pin_sig has had its chance.
+        QVERIFY2(root.waitFor(QStringLiteral("iap_selected")), qPrintable(root.seen));
+        QVERIFY2(other.waitFor(QStringLiteral("iap_selected")), qPrintable(other.seen));
+        QVERIFY2(root.seen.contains(QStringLiteral("pin_sig ('4711',)")), qPrintable(root.seen));
+        QVERIFY2(!other.seen.contains(QStringLiteral("pin_sig")), qPrintable(other.seen));
+        for (Listener* l : { &root, &other }) {
+            l->process.terminate();
+            l->process.waitForFinished();
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProvisioning)
+#include "tst_provisioning.moc"

@@ -36,11 +36,13 @@ class TestWatcher : public QObject
             && p.daemon.waitForOutput("KorvaUI::simRead") > 0 && p.daemon.ping();
     }
 
-    // One control call of the simulated oFono, "Method:arg:...", waited for
-    // until the daemon has logged `seen` once more.
-    static bool step(Phone& p, const QString& call, const QString& seen = {})
+    // One control call of the simulated oFono, "Method:arg:...[|seen]",
+    // waited for until the daemon has logged `seen` once more.
+    static bool step(Phone& p, const QString& call, QString seen = {})
     {
-        QStringList parts = call.split(':');
+        if (seen.isEmpty())
+            seen = call.section('|', 1);
+        QStringList parts = call.section('|', 0, 0).split(':');
         QVariantList args;
         for (const QString& a : parts.mid(1))
             args << (a == "true" || a == "false" ? QVariant(a == "true")
@@ -113,8 +115,8 @@ private Q_SLOTS:
             << ready << false << QStringList { "SetPinRequired:network", "SetSimPresent:false" }
             << QStringList { rejected, removed };
         QTest::newRow("no card, modem gone and back")
-            << QVariantMap { { "sim_present", false } } << false << QStringList { "RemoveModem", "AddModem" }
-            << QStringList {};
+            << QVariantMap { { "sim_present", false } } << false
+            << QStringList { "RemoveModem", "AddModem|scStatusChanged(int): 1" } << QStringList {};
         QTest::newRow("refused, cause unknown")
             << ready << false << QStringList { "SetRegistration:denied:manual" } << QStringList { refused };
         QTest::newRow("rejected at start") << blocked << false << QStringList {} << QStringList { rejected };

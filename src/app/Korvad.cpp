@@ -11,6 +11,7 @@
 #include <platform/tarn/Application.h>
 #include <platform/tarn/Locale.h>
 #include <platform/tarn/MessageBox.h>
+#include <query/QueryManager.h>
 
 Korvad::Korvad(QObject* parent)
     : QObject(parent)
@@ -110,10 +111,14 @@ void Korvad::offlineResponse(int response)
 void Korvad::createPinQuery()
 {
     KTRACE() << (m_offlineState == 0 ? "true" : "false");
-    if (queryManager || m_pinQueryRequested)
+    if (queryManager)
         return;
-    // The query manager takes over from here once it exists.
-    m_pinQueryRequested = true;
-    KTRACE() << "query manager requested, offline:" << (m_offlineState == 0);
+    const bool offline = m_offlineState == 0;
+    KTRACE() << "query manager requested, offline:" << offline;
+    queryManager = new QueryManager(this, offline);
+    connect(queryManager, &QueryManager::updateUpstart, this, &Korvad::updateUpstart);
+    connect(queryManager, &QueryManager::showNotification, notifier, &Notifier::showNotification);
+    connect(queryManager, &QueryManager::NGFEvent, notifier, &Notifier::playNGFEvent);
+    connect(queryManager, &QueryManager::stopNGFEvent, notifier, &Notifier::stopNGFEvent);
     m_offlineState = 1;
 }

@@ -47,6 +47,5 @@ private:
     // -1 not checked; 0 offline, question pending or answered "stay";
     // 1 the query manager may be (or has been) created.
     int m_offlineState = -1;
-    bool m_pinQueryRequested = false;
     QPointer<Tarn::MessageBox> m_offlineQuestion;
 };

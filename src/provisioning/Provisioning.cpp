@@ -45,11 +45,25 @@ void Provisioning::notificationReq(const QString& notificationType)
     }
 }
 
+bool Provisioning::sheetAllowed()
+{
+    m_openSheets.removeAll(nullptr);
+    if (m_openSheets.size() < MaxOpenSheets)
+        return true;
+    qWarning("provisioning: %d sheets already open; request answered as cancelled", int(m_openSheets.size()));
+    return false;
+}
+
 void Provisioning::pinQueryReq()
 {
     KTRACE();
     // One sheet per request, even while another is shown: each answers on its own.
+    if (!sheetAllowed()) {
+        Q_EMIT pinEntered(QString());
+        return;
+    }
     auto* sheet = new ProvisioningPinSheet;
+    m_openSheets.append(sheet);
     connect(sheet, &ProvisioningPinSheet::accepted, this, &Provisioning::enterReleased);
     connect(sheet, &ProvisioningPinSheet::rejected, this, &Provisioning::cancelReleased);
     sheet->appearSystemwide(Tarn::Sheet::KeepWhenDone);
@@ -91,7 +105,12 @@ void Provisioning::iapSelectReq(const QStringList& gprsApNames, const QStringLis
 void Provisioning::openIapSheet(QStringList gprsApNames, QStringList mmsApNames)
 {
     KTRACE() << gprsApNames.size() << mmsApNames.size();
+    if (!sheetAllowed()) {
+        Q_EMIT iapSelected(QString(), QString());
+        return;
+    }
     auto* sheet = new ProvisioningAPSheet(gprsApNames, mmsApNames);
+    m_openSheets.append(sheet);
     connect(
         sheet, &ProvisioningAPSheet::finished, this, &Provisioning::iapSheetFinished, Qt::QueuedConnection);
     Q_EMIT NGFEvent(KorvaFeedback::QueryStrong);

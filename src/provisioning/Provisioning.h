@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -35,7 +37,14 @@ private Q_SLOTS:
     void iapSheetFinished(int res);
 
 private:
+    // A flood of requests must not open a window each: past this many open
+    // sheets a request is answered at once as cancelled (empty values).
+    static constexpr int MaxOpenSheets = 8;
+    bool sheetAllowed();
+
     ProvisioningDBusAdaptor* m_adaptor;
+    // Guarded: a sheet deletes itself through the event loop once answered.
+    QList<QPointer<QObject>> m_openSheets;
     // What a cancelled PIN sheet reports.
     QString m_pin;
 };

@@ -5,6 +5,7 @@
 #include <platform/Trace.h>
 
 #include <QApplication>
+#include <QSignalBlocker>
 
 namespace {
 const QString NoStatusBar = QStringLiteral("pinNoStatusBar");
@@ -102,8 +103,12 @@ void PinCodeQueryUI::showWindow()
 void PinCodeQueryUI::closeUi()
 {
     KTRACE() << "page visible:" << isVisible();
-    if (KorvadWin* w = currentWindow())
+    // Closed from code, not by the user: no windowClosed(), which would
+    // count as the user's cancel.
+    if (KorvadWin* w = currentWindow()) {
+        const QSignalBlocker quiet(w);
         w->close();
+    }
     hide();
 }
 

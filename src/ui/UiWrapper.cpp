@@ -7,6 +7,7 @@
 #include <platform/emergency/CodeField.h>
 
 #include <QPushButton>
+#include <QSignalBlocker>
 
 UiWrapper::UiWrapper(QObject* parent)
     : QObject(parent)
@@ -60,8 +61,12 @@ void UiWrapper::setHintText(const QString& text)
 
 void UiWrapper::removeText()
 {
-    if (widget)
-        widget->removeText();
+    if (!widget)
+        return;
+    // The field reports its changes through a queued relay, so blocking only
+    // this object would not keep a silent clear silent.
+    const QSignalBlocker quiet(signalsBlocked() ? widget->codeField() : nullptr);
+    widget->removeText();
 }
 
 void UiWrapper::setMaxLen(int max)

@@ -212,6 +212,24 @@ private Q_SLOTS:
         QTRY_COMPARE(m_engine.pins, (QStringList { QStringLiteral("1357"), QString() }));
     }
 
+    // A flood opens a bounded number of windows; the rest are answered as
+    // cancelled at once, so the engine never waits for them.
+    void floodOfRequestsIsBounded()
+    {
+        for (int i = 0; i < 20; ++i)
+            request(QStringLiteral("pin_query_req"), { false });
+        request(QStringLiteral("iap_select_req"), { QStringList { QStringLiteral("a") }, QStringList() });
+        QTRY_COMPARE(m_engine.pins, QStringList(12, QString()));
+        QTRY_COMPARE(m_engine.accessPoints, (QList<QStringList> { { QString(), QString() } }));
+        const QStringList windows = XTools::findWindows(QLatin1String(PinTitle), false);
+        QCOMPARE(windows.size(), 8);
+        // Full-screen sheets share their header: cancel the topmost each time.
+        for (int answered = 13; answered <= 20; ++answered) {
+            QVERIFY(XTools::click(90, 44));
+            QTRY_COMPARE(m_engine.pins.size(), answered);
+        }
+    }
+
     void accessPointSheet_data()
     {
         QTest::addColumn<QStringList>("gprs");

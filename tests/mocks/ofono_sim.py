@@ -23,6 +23,8 @@ Parameters (JSON keys, all optional):
   puk           correct PUK                         (default "12345678")
   pin_retries   PIN tries (also the reset value)    (default 3)
   puk_retries   PUK tries (also the reset value)    (default 10)
+  retries_delay_ms  how long after a refused code the counter drops and
+                is signalled                        (default 150)
   imsi          SubscriberIdentity; the first 3/2 digits are the MCC/MNC
                                                     (default "244051234567890")
   iccid         CardIdentifier                      (default "8935805123456789012")
@@ -50,7 +52,9 @@ Behaviour worth knowing:
     digits (personalisation codes 4-16), PUK exactly 8 digits, unknown type
     name, EnterPin/ResetPin type different from PinRequired, PUK type to
     ChangePin/LockPin/UnlockPin.
-  * Wrong PIN/PUK: org.ofono.Error.Failed, the counter drops; PIN at 0 ->
+  * Wrong PIN/PUK: org.ofono.Error.Failed at once; the counter drops (and
+    is signalled) retries_delay_ms later, as oFono re-reads the card only
+    after answering - GetProperties in between still shows the old count. PIN at 0 ->
     PinRequired "puk"; PUK at 0 -> blocked for good (every ResetPin fails).
     ResetPin success sets the new PIN, refills both counters and re-enables
     the PIN lock. ChangePin with old == new succeeds at once without asking
@@ -209,6 +213,7 @@ class Ofono:
         self.next_error = {}
         self.exit_on = set()
         self.delay_ms = 0
+        self.retries_delay_ms = int(p.get('retries_delay_ms', 150))
         self.queue = []
 
     # --- derived state -------------------------------------------------
@@ -391,10 +396,20 @@ class Ofono:
 
     # --- SIM -----------------------------------------------------------
 
+    def later(self, change):
+        '''Apply and signal `change` a little after the current reply.'''
+        def run():
+            with self.changes():
+                change()
+            return False
+        GLib.timeout_add(self.retries_delay_ms, run)
+
     def wrong_pin(self):
-        self.retries['pin'] = max(0, self.retries.get('pin', 1) - 1)
-        if self.retries['pin'] == 0:
-            self.pin_required = 'puk'
+        def lower():
+            self.retries['pin'] = max(0, self.retries.get('pin', 1) - 1)
+            if self.retries['pin'] == 0:
+                self.pin_required = 'puk'
+        self.later(lower)
         return _failed()
 
     def pin_accepted(self):
@@ -426,7 +441,9 @@ class Ofono:
             if self.retries.get('puk', 1) == 0:
                 raise _failed()      # blocked for good
             if puk != self.puk:
-                self.retries['puk'] = max(0, self.retries.get('puk', 1) - 1)
+                def lower():
+                    self.retries['puk'] = max(0, self.retries.get('puk', 1) - 1)
+                self.later(lower)
                 raise _failed()
             self.pin = newpin
             self.retries['pin'] = self.max['pin']

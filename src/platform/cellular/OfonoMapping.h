@@ -67,6 +67,9 @@ namespace Cellular {
 //
 // Codes: PIN type 0 is oFono's "pin", PUK type 0 is "puk"; no other type
 //   is accepted.
+// Verifying the PIN: EnterPin while the card asks for a code; on a ready
+//   card (PinRequired "none") LockPin while LockedPins holds "pin", else
+//   UnlockPin - the card checks the code and its lock stays as it was.
 class OfonoMapping
 {
 public:

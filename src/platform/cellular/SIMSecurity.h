@@ -56,6 +56,7 @@ private:
     template <typename Done> void watch(const QDBusPendingCall& call, Done done);
     QDBusPendingCall codeCall(const QString& method, bool typeValid, const QVariantList& args);
     void lockCall(int type, const QString& pin, bool lock);
+    void enterPin(const QString& name, const QString& pin);
 
     OfonoModem* m_modem;
 };

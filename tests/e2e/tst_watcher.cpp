@@ -122,8 +122,8 @@ private Q_SLOTS:
         QTest::newRow("rejected at start") << blocked << false << QStringList {} << QStringList { rejected };
         QTest::newRow("rejected at start, prestarted")
             << blocked << true << QStringList {} << QStringList { rejected };
-        QTest::newRow("prestarted, PUK asked again before release")
-            << blocked << true << QStringList { "SetRetries:puk:10" } << QStringList {};
+        QTest::newRow("prestarted, card usable again before release")
+            << blocked << true << QStringList { "SetPinRequired:none" } << QStringList {};
     }
 
     void notes()

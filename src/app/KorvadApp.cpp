@@ -12,7 +12,22 @@
 #include <QFile>
 #include <QRegularExpression>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace {
+
+// Shared with the SIGINT handler.
+volatile sig_atomic_t g_interrupted = 0;
+volatile sig_atomic_t g_writerPid = 0;
+
+} // namespace
 
 KorvadApp::KorvadApp(int& argc, char** argv)
     : Tarn::Application(argc, argv, QString(), nullptr)
@@ -79,7 +94,12 @@ void KorvadApp::showModemFailure()
         qtTrId(KorvaText::ErrorTitle), qtTrId(KorvaText::ModemFailure), Tarn::Dialog::Ok);
     box->setObjectName(QStringLiteral("modemFailureDialog"));
     box->setSystemModal(true);
-    connect(box, &QDialog::finished, this, &KorvadApp::updateUpstartDone);
+    connect(box, &QDialog::finished, this, [this] {
+        if (m_shuttingDown)
+            KTRACE() << "closed by the shutdown, not by the user";
+        else
+            updateUpstartDone();
+    });
     box->appear(Tarn::Dialog::DestroyWhenDone);
 
     // A one-shot alert: nobody will stop it, so its notifier need not stay.
@@ -102,14 +122,64 @@ void KorvadApp::updateUpstart(bool ready, bool done)
     KTRACE() << "req:" << ready << done << " - already updated:" << readyReported << doneReported;
     if (ready && !readyReported) {
         readyReported = true;
-        const int rc = std::system(upstartCommand("KORVA_READY").constData());
-        qDebug().noquote() << "\n\n********** KORVA_READY in" << fifoPath() << rc;
+        writeToken("KORVA_READY");
     }
     if (done && !doneReported) {
         doneReported = true;
-        const int rc = std::system(upstartCommand("PIN_CODE_DONE").constData());
-        qDebug().noquote() << "\n\n********** PIN_CODE_DONE in" << fifoPath() << rc;
+        writeToken("PIN_CODE_DONE");
     }
+}
+
+bool KorvadApp::writeToken(const char* token)
+{
+    const QByteArray path = QFile::encodeName(fifoPath());
+    // The shell would create a missing file, truncate a regular one and
+    // write through a link: only an existing fifo gets the token.
+    struct stat st;
+    if (::lstat(path.constData(), &st) != 0 || !S_ISFIFO(st.st_mode)) {
+        qWarning("%s not delivered: %s is not a fifo", token, path.constData());
+        return false;
+    }
+    if (g_interrupted) {
+        qWarning("%s not delivered: interrupted", token);
+        return false;
+    }
+    // As system() does, but without ignoring SIGINT while the shell waits
+    // for a reader.
+    QByteArray command = upstartCommand(token);
+    char shell[] = "sh";
+    char dashC[] = "-c";
+    char* const argv[] = { shell, dashC, command.data(), nullptr };
+    pid_t child = 0;
+    if (::posix_spawn(&child, "/bin/sh", nullptr, nullptr, argv, environ) != 0) {
+        qWarning("%s not delivered: cannot start /bin/sh", token);
+        return false;
+    }
+    g_writerPid = child;
+    if (g_interrupted)
+        ::kill(child, SIGKILL);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) { }
+    g_writerPid = 0;
+    if (WIFSIGNALED(status) && g_interrupted) {
+        qWarning("%s not delivered: interrupted", token);
+        return false;
+    }
+    qDebug().noquote() << "\n\n**********" << token << "in" << fifoPath() << status;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void KorvadApp::interrupt()
+{
+    g_interrupted = 1;
+    if (g_writerPid > 0)
+        ::kill(pid_t(g_writerPid), SIGKILL);
+}
+
+void KorvadApp::shutDown()
+{
+    m_shuttingDown = true;
+    quit();
 }
 
 void KorvadApp::updateUpstartDone()

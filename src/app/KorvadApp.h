@@ -21,6 +21,16 @@ public:
     static QString fifoPath();
     // The shell command that writes one token into the fifo.
     static QByteArray upstartCommand(const char* token);
+    // Runs that command, only if the path is a fifo (not a link to one, and
+    // never creating a file); false, with a log line, when the token is
+    // not delivered. A blocked write ends when the process is interrupted.
+    static bool writeToken(const char* token);
+    // For the SIGINT handler, and async-signal-safe: abandons a token write
+    // that is waiting for a reader, and any later one.
+    static void interrupt();
+
+    // Quits; a dialog closed on the way out is no answer of the user's.
+    void shutDown();
 
 public Q_SLOTS:
     void updateUpstart(bool ready, bool done);
@@ -40,4 +50,5 @@ private:
     bool readyReported = false;
     bool doneReported = false;
     bool m_zombie = false;
+    bool m_shuttingDown = false;
 };

@@ -20,6 +20,7 @@ void onInterrupt(int)
     if (!g_app)
         return;
     g_app = nullptr;
+    KorvadApp::interrupt();
     // Quit from the event loop: nothing else is safe inside a handler.
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = ::write(g_quitPipe[1], &byte, 1);
@@ -31,6 +32,11 @@ int main(int argc, char** argv)
 {
     std::fprintf(stderr, "%s: Start Korvad \n", "main");
     KorvadApp app(argc, argv);
+    if (app.serviceNameTaken()) {
+        // Two daemons would both report the boot and fight over the SIM.
+        qCritical("Another korvad is running (%s is taken): exiting", qPrintable(app.serviceName()));
+        return 1;
+    }
 
     auto* locale = new Tarn::Locale;
     locale->installTrCatalog(QStringLiteral("cellular-adaptation"));
@@ -38,11 +44,11 @@ int main(int argc, char** argv)
 
     if (::pipe2(g_quitPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
         auto* quitNotifier = new QSocketNotifier(g_quitPipe[0], QSocketNotifier::Read, &app);
-        QObject::connect(quitNotifier, &QSocketNotifier::activated, &app, [] {
+        QObject::connect(quitNotifier, &QSocketNotifier::activated, &app, [&app] {
             char byte;
             while (::read(g_quitPipe[0], &byte, 1) > 0) { }
             qDebug("Interrupted: quitting");
-            QCoreApplication::quit();
+            app.shutDown();
         });
         g_app = &app;
         struct sigaction action = {};

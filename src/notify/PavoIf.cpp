@@ -1,5 +1,6 @@
 #include "PavoIf.h"
 
+#include <platform/DBusShape.h>
 #include <platform/Trace.h>
 
 #include <QDBusAbstractInterface>
@@ -17,6 +18,7 @@ public:
         : QDBusAbstractInterface(QLatin1String(PavoIf::Service), QLatin1String(PavoIf::RequestPath),
             PavoIf::RequestInterface, QDBusConnection::systemBus(), parent)
     {
+        setTimeout(PavoIf::CallTimeoutMs);
     }
 };
 
@@ -24,22 +26,6 @@ public:
 int offlineFromBits(uint bits)
 {
     return (bits & 1u) ? 0 : 1;
-}
-
-bool isInteger(const QVariant& value)
-{
-    switch (value.metaType().id()) {
-    case QMetaType::UInt:
-    case QMetaType::Int:
-    case QMetaType::UChar:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-        return true;
-    default:
-        return false;
-    }
 }
 
 QString errorText(const QDBusMessage& reply)
@@ -75,11 +61,11 @@ void PavoIf::initIf()
     QDBusConnection bus = QDBusConnection::systemBus();
     const bool offlineConnected
         = bus.connect(QLatin1String(Service), QLatin1String(SignalPath), QLatin1String(SignalInterface),
-            QStringLiteral("radio_states_ind"), QStringLiteral("u"), this, SLOT(doOfflineChanged(uint)));
+            QStringLiteral("radio_states_ind"), this, SLOT(doOfflineChanged(QDBusMessage)));
     qDebug() << "Offline connected:" << offlineConnected;
-    const bool callingConnected = bus.connect(QLatin1String(Service), QLatin1String(SignalPath),
-        QLatin1String(SignalInterface), QStringLiteral("sig_call_state_ind"), QStringLiteral("ss"), this,
-        SLOT(doCallingChanged(QString, QString)));
+    const bool callingConnected
+        = bus.connect(QLatin1String(Service), QLatin1String(SignalPath), QLatin1String(SignalInterface),
+            QStringLiteral("sig_call_state_ind"), this, SLOT(doCallingChanged(QDBusMessage)));
     qDebug() << "Calling connected:" << callingConnected;
 }
 
@@ -126,24 +112,20 @@ void PavoIf::checkOffline()
     if (reply.type() == QDBusMessage::ErrorMessage) {
         qWarning().noquote() << "Can't get offline status! Error:" << errorText(reply);
         m_offline = 0;
-    } else if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
-        // A string would convert to 0, radios off: a reply that is not a
-        // number is a failure like any other and counts as online.
-        const QVariant first = reply.arguments().constFirst();
-        if (isInteger(first)) {
-            m_offline = offlineFromBits(uint(first.toULongLong() & 1u));
-        } else {
-            qWarning() << "Can't get offline status! Radio states of type" << first.typeName();
-            m_offline = 0;
-        }
+    } else if (DBusShape::expectShape(reply, QLatin1String("u"), "com.vexa.pavo.request.get_radio_states")) {
+        m_offline = offlineFromBits(reply.arguments().constFirst().toUInt());
     } else {
-        qDebug() << "reply type:" << reply.type();
+        // A reply that is not the bit mask (a string would read as 0, radios
+        // off) is a failure like any other and counts as online.
         m_offline = 0;
     }
 }
 
-void PavoIf::doOfflineChanged(uint s)
+void PavoIf::doOfflineChanged(const QDBusMessage& message)
 {
+    if (!DBusShape::expectShape(message, QLatin1String("u"), "com.vexa.pavo.signal.radio_states_ind"))
+        return;
+    const uint s = message.arguments().constFirst().toUInt();
     m_offline = offlineFromBits(s);
     qDebug() << "Bit mask:" << s << "m_offline:" << m_offline;
     Q_EMIT offlineChanged(m_offline != 0);
@@ -157,15 +139,17 @@ void PavoIf::checkCalling()
     const QDBusMessage reply = requestIf->call(QDBus::Block, QStringLiteral("get_call_state"));
     if (reply.type() == QDBusMessage::ErrorMessage)
         qWarning().noquote() << "Can't get call status! Error:" << errorText(reply);
-    else if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
+    else if (DBusShape::expectShape(reply, QLatin1String("s"), "com.vexa.pavo.request.get_call_state"))
         state = reply.arguments().constFirst().toString();
-    else
-        qDebug() << "reply type:" << reply.type();
     m_calling = state == QLatin1String("none") ? 0 : 1;
 }
 
-void PavoIf::doCallingChanged(const QString& call, const QString& emergency)
+void PavoIf::doCallingChanged(const QDBusMessage& message)
 {
+    if (!DBusShape::expectShape(message, QLatin1String("ss"), "com.vexa.pavo.signal.sig_call_state_ind"))
+        return;
+    const QString call = message.arguments().at(0).toString();
+    const QString emergency = message.arguments().at(1).toString();
     m_calling = call == QLatin1String("none") ? 0 : 1;
     qDebug() << "call:" << call << "emergency:" << emergency << "m_calling:" << m_calling;
     Q_EMIT callingChanged(m_calling != 0);

@@ -4,6 +4,7 @@
 #include <QString>
 
 class QDBusAbstractInterface;
+class QDBusMessage;
 
 // Client of the device mode-control service (com.vexa.pavo, system bus),
 // which owns the radio switches and knows the call state.
@@ -12,6 +13,8 @@ class QDBusAbstractInterface;
 // answer; afterwards the values follow the service's signals. The service
 // missing, failing or answering nonsense counts as online and as a call in
 // progress: the offline question is never asked because of a broken service.
+// Every call waits at most CallTimeoutMs, so a hung service delays the boot
+// by a few seconds, not by D-Bus's 25 s default.
 class PavoIf : public QObject
 {
     Q_OBJECT
@@ -24,6 +27,8 @@ public:
     // The cached state changes only when the service announces it.
     void setOnline();
 
+    static constexpr int CallTimeoutMs = 3000;
+
     static const char* const Service;
     static const char* const RequestPath;
     static const char* const RequestInterface;
@@ -35,8 +40,8 @@ Q_SIGNALS:
     void callingChanged(bool calling);
 
 private Q_SLOTS:
-    void doOfflineChanged(uint s);
-    void doCallingChanged(const QString& call, const QString& emergency);
+    void doOfflineChanged(const QDBusMessage& message);
+    void doCallingChanged(const QDBusMessage& message);
 
 private:
     void initIf();

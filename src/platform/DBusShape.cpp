@@ -1,7 +1,11 @@
 #include "DBusShape.h"
 
+#include <QDBusArgument>
 #include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusVariant>
 #include <QDebug>
+#include <QVariant>
 
 namespace DBusShape {
 
@@ -22,6 +26,27 @@ bool expectShape(const QDBusMessage& message, QLatin1String signature, const cha
         qWarning("%s: no reply", what);
         return false;
     }
+}
+
+QString signatureOf(const QVariant& value)
+{
+    if (value.metaType() == QMetaType::fromType<QDBusArgument>())
+        return value.value<QDBusArgument>().currentSignature();
+    if (value.metaType() == QMetaType::fromType<QDBusVariant>())
+        return QStringLiteral("v");
+    if (!value.isValid())
+        return QString();
+    return QString::fromLatin1(QDBusMetaType::typeToSignature(value.metaType()));
+}
+
+bool expectType(const QVariant& value, QLatin1String signature, const char* what)
+{
+    const QString actual = signatureOf(value);
+    if (actual == signature)
+        return true;
+    qWarning("%s: expected a value of type %s, got %s; ignored", what, signature.data(),
+        qPrintable(actual.isEmpty() ? QStringLiteral("none") : actual.left(64)));
+    return false;
 }
 
 } // namespace DBusShape

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QLatin1String>
+#include <QString>
 
 class QDBusMessage;
+class QVariant;
 
 // Peers on the bus are not trusted to send what their interface promises: a
 // reply or signal whose arguments are read with qdbus_cast while their type
@@ -15,5 +17,14 @@ namespace DBusShape {
 // warning naming `what`, the expected and the received signature (or the
 // error name of an error reply) and returns false.
 bool expectShape(const QDBusMessage& message, QLatin1String signature, const char* what);
+
+// The D-Bus signature of one value as Qt demarshalled it (a message argument
+// or the contents of a variant); empty when Qt has no D-Bus type for it.
+QString signatureOf(const QVariant& value);
+
+// The same check for a value inside a variant, which the message signature
+// cannot tell: true when `value` has `signature`, otherwise one warning
+// naming `what` and false.
+bool expectType(const QVariant& value, QLatin1String signature, const char* what);
 
 } // namespace DBusShape

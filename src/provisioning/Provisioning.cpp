@@ -99,6 +99,13 @@ void Provisioning::cancelReleased()
 
 void Provisioning::iapSelectReq(const QStringList& gprsApNames, const QStringList& mmsApNames)
 {
+    if (gprsApNames.size() > MaxApNames || mmsApNames.size() > MaxApNames) {
+        qWarning(
+            "provisioning: %d data and %d MMS access points is more than %d; request answered as cancelled",
+            int(gprsApNames.size()), int(mmsApNames.size()), MaxApNames);
+        Q_EMIT iapSelected(QString(), QString());
+        return;
+    }
     Q_EMIT requestIapSheet(QStringList(gprsApNames), QStringList(mmsApNames));
 }
 

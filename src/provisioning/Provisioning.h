@@ -40,6 +40,10 @@ private:
     // A flood of requests must not open a window each: past this many open
     // sheets a request is answered at once as cancelled (empty values).
     static constexpr int MaxOpenSheets = 8;
+    // A settings message names a handful of access points; a list longer
+    // than this is refused (answered as cancelled) rather than freezing the
+    // phone while a selector of that size is built.
+    static constexpr int MaxApNames = 100;
     bool sheetAllowed();
 
     ProvisioningDBusAdaptor* m_adaptor;

@@ -8,12 +8,15 @@
 
 namespace {
 
+// The names come from a peer: a long list is traced by its head only.
 QString quotedList(const QStringList& names)
 {
+    constexpr int Shown = 16;
     QStringList quoted;
-    quoted.reserve(names.size());
-    for (const QString& name : names)
-        quoted << QLatin1Char('"') + name + QLatin1Char('"');
+    for (const QString& name : names.mid(0, Shown))
+        quoted << QLatin1Char('"') + name.left(64) + QLatin1Char('"');
+    if (names.size() > Shown)
+        quoted << QStringLiteral("... %1 names in all").arg(names.size());
     return QLatin1Char('(') + quoted.join(QLatin1String(", ")) + QLatin1Char(')');
 }
 

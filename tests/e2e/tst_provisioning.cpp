@@ -168,8 +168,8 @@ private Q_SLOTS:
         // OK does nothing while the field is empty, also once emptied again.
         QTest::newRow("OK only with digits") << QStringList { QStringLiteral("ok"), QStringLiteral("type:12"),
             QStringLiteral("key:BackSpace"), QStringLiteral("key:BackSpace"), QStringLiteral("ok"),
-            QStringLiteral("type:7"), QStringLiteral("ok") }
-                                             << QStringLiteral("7");
+            QStringLiteral("type:7531"), QStringLiteral("ok") }
+                                             << QStringLiteral("7531");
         QTest::newRow("at most 255 digits") << QStringList {
             QStringLiteral("type:") + QString(260, QLatin1Char('4')), QStringLiteral("key:Return")
         } << QString(255, QLatin1Char('4'));
@@ -221,6 +221,9 @@ private Q_SLOTS:
         request(QStringLiteral("iap_select_req"), { QStringList { QStringLiteral("a") }, QStringList() });
         QTRY_COMPARE(m_engine.pins, QStringList(12, QString()));
         QTRY_COMPARE(m_engine.accessPoints, (QList<QStringList> { { QString(), QString() } }));
+        // So is a list no settings message carries, whatever is open.
+        request(QStringLiteral("iap_select_req"), { QStringList(101, QStringLiteral("a")), QStringList() });
+        QTRY_COMPARE(m_engine.accessPoints.size(), 2);
         const QStringList windows = XTools::findWindows(QLatin1String(PinTitle), false);
         QCOMPARE(windows.size(), 8);
         // Full-screen sheets share their header: cancel the topmost each time.

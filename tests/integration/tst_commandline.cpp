@@ -82,6 +82,23 @@ private Q_SLOTS:
         QCOMPARE(daemon.process().state(), QProcess::Running);
     }
 
+    // A second daemon leaves at once, before it reports any boot stage.
+    void secondInstanceExits()
+    {
+        DaemonProcess first;
+        QVERIFY(first.start());
+        QVERIFY(first.ping());
+        DaemonProcess second;
+        QVERIFY(second.start());
+        QVERIFY(second.waitForExit());
+        QCOMPARE(second.process().exitCode(), 1);
+        QVERIFY2(
+            second.output().contains(QLatin1String("Another korvad is running (com.vexa.korvad is taken)")),
+            qPrintable(second.output()));
+        QVERIFY(!second.output().contains(QLatin1String("KORVA_READY")));
+        QVERIFY(first.ping());
+    }
+
     void interruptTwiceQuitsOnce()
     {
         DaemonProcess daemon;

@@ -66,8 +66,6 @@ private Q_SLOTS:
         QTest::newRow("odd value") << true << p(0x8001, QStringLiteral("none")) << false << false;
         QTest::newRow("error") << true << p(0, QStringLiteral("none"), QStringLiteral("error")) << false
                                << true;
-        QTest::newRow("no arguments")
-            << true << p(0, QStringLiteral("none"), QStringLiteral("noargs")) << false << true;
         QTest::newRow("service absent") << false << QVariantMap {} << false << true;
     }
 

@@ -118,6 +118,7 @@ private Q_SLOTS:
         QTest::newRow("refused") << "refused";
         QTest::newRow("absent") << "absent";
         QTest::newRow("hung") << "hung";
+        QTest::newRow("answering a string") << "string";
     }
 
     void untakenNotificationBecomesBanner()
@@ -127,8 +128,15 @@ private Q_SLOTS:
             m_notifications->control(NotifyPath, QStringLiteral("SetRefuse"), { true });
         else if (server == QLatin1String("absent"))
             m_notifications->stop();
-        else
+        else if (server == QLatin1String("hung"))
             QVERIFY(m_notifications->freeze(true));
+        else {
+            m_notifications->control(NotifyPath, QStringLiteral("AddMethod"),
+                { QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"),
+                    QStringLiteral("susssasa{sv}i"), QStringLiteral("s"), QStringLiteral("ret = 'x'") });
+            QTest::ignoreMessage(QtWarningMsg,
+                QRegularExpression(QStringLiteral("Notify: expected arguments \\(u\\), got \\(s\\)")));
+        }
 
         Notifier notifier;
         const QString text = QStringLiteral("PIN code changed");

@@ -23,6 +23,8 @@ Parameters (JSON keys, all optional):
                 "normal" | "error" (D-Bus error com.vexa.pavo.Error.Failed)
                 | "noargs" (a reply without any arguments)
                 | "hang" (no reply at all: the caller runs into its timeout)
+                | "wrongtype" (get_radio_states answers a string, get_call_state
+                  a number)
 
 Control methods (org.freedesktop.DBus.Mock on /com/vexa/pavo/request):
   SetAnswer(s)                 switch the answer mode
@@ -52,7 +54,7 @@ SYSTEM_BUS = True
 
 SIGNAL_OBJ = '/com/vexa/pavo/signal'
 SIGNAL_IFACE = 'com.vexa.pavo.signal'
-ANSWERS = ('normal', 'error', 'noargs', 'hang')
+ANSWERS = ('normal', 'error', 'noargs', 'hang', 'wrongtype')
 TKLOCK_MODES = ('unlocked', 'locked')
 
 
@@ -64,6 +66,8 @@ def _answer(mock, value, reply, error):
         reply()
     elif mock.answer == 'hang':
         mock.unanswered.append(reply)
+    elif mock.answer == 'wrongtype':
+        reply(dbus.String(value) if isinstance(value, dbus.UInt32) else dbus.UInt32(1))
     else:
         reply(value)
 

@@ -77,26 +77,62 @@ private Q_SLOTS:
         QCOMPARE(st.st_mode & 0777, mode_t(0600));
     }
 
-    void refusesLinksAndSpecialFiles()
+    // Whatever is at the log path, the daemon's lines never reach a file
+    // that someone else can read, and never block.
+    void refusedLogFiles_data()
     {
-        // A link planted at the log path must not redirect the daemon's writes.
-        const QString target = m_dir.filePath(QStringLiteral("victim"));
-        QFile victim(target);
-        QVERIFY(victim.open(QIODevice::WriteOnly));
-        victim.write("untouched\n");
-        victim.close();
-        QVERIFY(QFile::link(target, m_log));
-        qWarning("secret");
-        QFile check(target);
-        QVERIFY(check.open(QIODevice::ReadOnly));
-        QCOMPARE(check.readAll(), QByteArray("untouched\n"));
-        QVERIFY(LogOutput::appendToLogFile("line\n") == false);
-        QFile::remove(m_log);
+        QTest::addColumn<QString>("kind");
+        for (const char* kind : { "symlink", "hardlink", "other owner", "fifo" })
+            QTest::newRow(kind) << kind;
+    }
 
-        // A fifo without a reader must not block the daemon, one with a reader gets nothing.
-        QCOMPARE(::mkfifo(QFile::encodeName(m_log).constData(), 0600), 0);
+    void refusedLogFiles()
+    {
+        QFETCH(QString, kind);
+        if (kind == QLatin1String("other owner") && ::geteuid() != 0)
+            QSKIP("only root can give a file to another user");
+        const QByteArray log = QFile::encodeName(m_log);
+        const QString victim
+            = kind == QLatin1String("other owner") ? m_log : m_dir.filePath(QStringLiteral("victim"));
+        QFile file(victim);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("untouched") && file.flush());
+        const QByteArray target = QFile::encodeName(victim);
+        const int made = kind == QLatin1String("symlink") ? ::symlink(target.constData(), log.constData())
+            : kind == QLatin1String("hardlink")           ? ::link(target.constData(), log.constData())
+            : kind == QLatin1String("fifo")               ? ::mkfifo(log.constData(), 0600)
+                                                          : ::chown(log.constData(), 65534, 65534);
+        QCOMPARE(made, 0);
+        qWarning("secret");
         QVERIFY(!LogOutput::appendToLogFile("line\n"));
-        QFile::remove(m_log);
+        QFile check(victim);
+        QVERIFY(check.open(QIODevice::ReadOnly) && check.readAll() == "untouched");
+    }
+
+    // A text that came from a peer stays on its own line and within bounds.
+    void peerTextStaysOneLine_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("logged");
+        QTest::newRow("forged line") << QStringLiteral("failed\n1 Jan 2026 10:00:00\tW: all good")
+                                     << QByteArray("failed\\n1 Jan 2026 10:00:00\\tW: all good");
+        QTest::newRow("terminal escapes")
+            << QStringLiteral("a\x1b[2Jb\rc\x7f\u0085") << QByteArray("a\\x1b[2Jb\\rc\\x7f\\x85");
+        QTest::newRow("the daemon's own marker")
+            << QStringLiteral("\n\n** KORVA_READY in x") << QByteArray("\n\n** KORVA_READY in x");
+        const QString huge(1 << 20, QLatin1Char('e'));
+        QTest::newRow("huge") << huge
+                              << QByteArray(LogOutput::MaxMessageLength, 'e')
+                + "... [cut, 1048576 characters]";
+    }
+
+    void peerTextStaysOneLine()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, logged);
+        LogOutput::select({ QStringLiteral("-filelog") });
+        qWarning("%s", qPrintable(text));
+        const QByteArray line = readLog();
+        QCOMPARE(line.mid(line.indexOf('\t')), "\tW: " + logged + '\n');
     }
 };
 

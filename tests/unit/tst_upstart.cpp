@@ -2,8 +2,13 @@
 
 #include <FifoReader.h>
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // The boot-stage tokens, written by the real application object into a fifo
 // that this test reads as the init system would.
@@ -45,16 +50,39 @@ private Q_SLOTS:
             QByteArray("echo PIN_CODE_DONE > /var/run/upstart.fifo "));
     }
 
-    void pathIsNotShellInput()
+    // The token goes into a fifo, even one whose name is shell syntax, and
+    // nowhere else: nothing is created, truncated or written through a link.
+    void tokenOnlyIntoAFifo_data()
     {
-        // A path with shell syntax in it is written to, not run.
+        QTest::addColumn<QString>("kind");
+        for (const char* kind : { "fifo", "missing", "file", "link" })
+            QTest::newRow(kind) << kind;
+    }
+
+    void tokenOnlyIntoAFifo()
+    {
+        QFETCH(QString, kind);
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("it's $(touch pwned) ;x"));
+        const QString fifo = dir.filePath(QStringLiteral("it's $(touch pwned) ;x"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDWR | O_NONBLOCK);
+        const QString path = kind == QLatin1String("fifo") ? fifo : dir.filePath(QStringLiteral("upstart"));
+        if (kind == QLatin1String("file"))
+            QVERIFY(std::system(qPrintable(QStringLiteral("echo keep > '%1'").arg(path))) == 0);
+        else if (kind == QLatin1String("link"))
+            QVERIFY(QFile::link(fifo, path));
         qputenv("KORVAD_UPSTART_FIFO", path.toLocal8Bit());
-        QCOMPARE(std::system(KorvadApp::upstartCommand("KORVA_READY").constData()), 0);
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), QByteArray("KORVA_READY\n"));
+
+        QCOMPARE(KorvadApp::writeToken("KORVA_READY"), kind == QLatin1String("fifo"));
+        char buf[64];
+        const ssize_t n = ::read(reader, buf, sizeof buf);
+        ::close(reader);
+        QCOMPARE(QByteArray(buf, qMax<ssize_t>(n, 0)),
+            QByteArray(kind == QLatin1String("fifo") ? "KORVA_READY\n" : ""));
+        QFile left(path);
+        QCOMPARE(left.exists() || QFileInfo(path).isSymLink(), kind != QLatin1String("missing"));
+        if (kind == QLatin1String("file"))
+            QVERIFY(left.open(QIODevice::ReadOnly) && left.readAll() == "keep\n");
         QVERIFY(!QFile::exists(QStringLiteral("pwned")));
     }
 };

@@ -5,6 +5,8 @@
 #include "SIMSecurity.h"
 #include "SIMStatus.h"
 
+#include "../DBusShape.h"
+
 #include <QDBusArgument>
 #include <QHash>
 #include <QMap>
@@ -136,13 +138,35 @@ QString OfonoMapping::pukTypeName(int type)
     return type == SIMSecurity::PukTypePuk ? QStringLiteral("puk") : QString();
 }
 
+QLatin1String OfonoMapping::propertySignature(const QString& name)
+{
+    static const QHash<QString, QLatin1String> table {
+        { QStringLiteral("Powered"), QLatin1String("b") },
+        { QStringLiteral("Online"), QLatin1String("b") },
+        { QStringLiteral("Interfaces"), QLatin1String("as") },
+        { QStringLiteral("Present"), QLatin1String("b") },
+        { QStringLiteral("PinRequired"), QLatin1String("s") },
+        { QStringLiteral("LockedPins"), QLatin1String("as") },
+        { QStringLiteral("Retries"), QLatin1String("a{sy}") },
+        { QStringLiteral("SubscriberIdentity"), QLatin1String("s") },
+        { QStringLiteral("Status"), QLatin1String("s") },
+        { QStringLiteral("Mode"), QLatin1String("s") },
+        { QStringLiteral("EmergencyNumbers"), QLatin1String("as") },
+    };
+    return table.value(name);
+}
+
 QVariant OfonoMapping::normalise(const QString& name, const QVariant& value)
 {
-    if (name != QLatin1String("Retries") || value.metaType() != QMetaType::fromType<QDBusArgument>())
+    const QLatin1String expected = propertySignature(name);
+    if (!expected.isEmpty()) {
+        const QByteArray what = "oFono property " + name.left(64).toUtf8();
+        if (!DBusShape::expectType(value, expected, what.constData()))
+            return QVariant();
+    }
+    if (name != QLatin1String("Retries"))
         return value;
     const QDBusArgument arg = value.value<QDBusArgument>();
-    if (arg.currentSignature() != QLatin1String("a{sy}"))
-        return QVariantMap();
     QMap<QString, uchar> retries;
     arg >> retries;
     QVariantMap plain;
@@ -154,8 +178,11 @@ QVariant OfonoMapping::normalise(const QString& name, const QVariant& value)
 QVariantMap OfonoMapping::normalise(const QVariantMap& properties)
 {
     QVariantMap plain;
-    for (auto it = properties.cbegin(); it != properties.cend(); ++it)
-        plain.insert(it.key(), normalise(it.key(), it.value()));
+    for (auto it = properties.cbegin(); it != properties.cend(); ++it) {
+        const QVariant value = normalise(it.key(), it.value());
+        if (value.isValid())
+            plain.insert(it.key(), value);
+    }
     return plain;
 }
 

@@ -87,9 +87,13 @@ public:
 
     // Brings a property value into a plain form: Retries (a{sy}) arrives as
     // a QDBusArgument that can be read only once, and becomes a QVariantMap
-    // of ints.
+    // of ints. A property the daemon reads whose value has another D-Bus
+    // type than oFono gives it is logged and yields an invalid QVariant:
+    // it counts as absent (the map form leaves it out).
     static QVariant normalise(const QString& name, const QVariant& value);
     static QVariantMap normalise(const QVariantMap& properties);
+    // The D-Bus type of each property the daemon reads; empty for the rest.
+    static QLatin1String propertySignature(const QString& name);
 };
 
 } // namespace Cellular

@@ -2,6 +2,7 @@
 
 #include "OfonoMapping.h"
 
+#include "../DBusShape.h"
 #include "../Trace.h"
 
 #include <QCoreApplication>
@@ -85,9 +86,9 @@ OfonoModem::OfonoModem()
     connect(m_watcher, &QDBusServiceWatcher::serviceUnregistered, this, &OfonoModem::onServiceUnregistered);
     const QString service = QString::fromLatin1(Service);
     m_bus.connect(service, QStringLiteral("/"), QString::fromLatin1(ManagerInterface),
-        QStringLiteral("ModemAdded"), this, SLOT(onModemAdded(QDBusObjectPath, QVariantMap)));
+        QStringLiteral("ModemAdded"), this, SLOT(onModemAdded(QDBusMessage)));
     m_bus.connect(service, QStringLiteral("/"), QString::fromLatin1(ManagerInterface),
-        QStringLiteral("ModemRemoved"), this, SLOT(onModemRemoved(QDBusObjectPath)));
+        QStringLiteral("ModemRemoved"), this, SLOT(onModemRemoved(QDBusMessage)));
     listModems(true);
 }
 
@@ -182,33 +183,64 @@ void OfonoModem::takeInterfaceProperties(
     // The interface went (or went and came back) while we were asking.
     if (it == m_tracked.end() || it->generation != generation)
         return;
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.signature() != QLatin1String("a{sv}")) {
+    if (reply.type() != QDBusMessage::ReplyMessage) {
         qWarning(
             "oFono: cannot read %s properties: %s", qPrintable(interface), qPrintable(reply.errorName()));
         return;
     }
+    const QByteArray what = interface.toLatin1() + ".GetProperties";
+    if (!DBusShape::expectShape(reply, QLatin1String("a{sv}"), what.constData()))
+        return;
     // The reply is at least as new as any PropertyChanged seen before it.
     it->properties = OfonoMapping::normalise(qdbus_cast<QVariantMap>(reply.arguments().constFirst()));
     it->ready = true;
     KTRACE() << interface << "read";
 }
 
-void OfonoModem::onSimPropertyChanged(const QString& name, const QDBusVariant& value)
+void OfonoModem::onSimPropertyChanged(const QDBusMessage& message)
 {
-    takeProperty(QString::fromLatin1(SimInterface), name, value);
+    takeProperty(QString::fromLatin1(SimInterface), message);
 }
 
-void OfonoModem::onNetworkRegistrationPropertyChanged(const QString& name, const QDBusVariant& value)
+void OfonoModem::onNetworkRegistrationPropertyChanged(const QDBusMessage& message)
 {
-    takeProperty(QString::fromLatin1(NetworkRegistrationInterface), name, value);
+    takeProperty(QString::fromLatin1(NetworkRegistrationInterface), message);
 }
 
-void OfonoModem::takeProperty(const QString& interface, const QString& name, const QDBusVariant& value)
+namespace {
+
+// Name and plain value of a PropertyChanged signal; false for a wrong shape.
+// A value of the wrong type comes back invalid: the property is gone.
+bool propertyChange(const QDBusMessage& message, const QString& interface, QString* name, QVariant* value)
 {
+    const QByteArray what = interface.toLatin1() + ".PropertyChanged";
+    if (!DBusShape::expectShape(message, QLatin1String("sv"), what.constData()))
+        return false;
+    *name = message.arguments().at(0).toString();
+    *value = OfonoMapping::normalise(*name, message.arguments().at(1).value<QDBusVariant>().variant());
+    return true;
+}
+
+void store(QVariantMap& properties, const QString& name, const QVariant& value)
+{
+    if (value.isValid())
+        properties.insert(name, value);
+    else
+        properties.remove(name);
+}
+
+} // namespace
+
+void OfonoModem::takeProperty(const QString& interface, const QDBusMessage& message)
+{
+    QString name;
+    QVariant value;
+    if (!propertyChange(message, interface, &name, &value))
+        return;
     auto it = m_tracked.find(interface);
     if (it == m_tracked.end())
         return;
-    it->properties.insert(name, OfonoMapping::normalise(name, value.variant()));
+    store(it->properties, name, value);
     Q_EMIT stateChanged();
 }
 
@@ -231,10 +263,12 @@ void OfonoModem::listModems(bool blocking)
 
 void OfonoModem::takeModemList(const QDBusMessage& reply)
 {
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+    if (reply.type() != QDBusMessage::ReplyMessage) {
         KTRACE() << "no modem list:" << reply.errorName() << reply.errorMessage();
         return;
     }
+    if (!DBusShape::expectShape(reply, QLatin1String("a(oa{sv})"), "org.ofono.Manager.GetModems"))
+        return;
     const ModemList modems = qdbus_cast<ModemList>(reply.arguments().constFirst());
     KTRACE() << "modems:" << modems.size();
     if (!modems.isEmpty() && m_path.isEmpty())
@@ -245,16 +279,15 @@ void OfonoModem::followModem(const QString& path, const QVariantMap& properties)
 {
     KTRACE() << path;
     m_path = path;
-    m_modemProperties = properties;
+    m_modemProperties = OfonoMapping::normalise(properties);
     m_powerFailed = false;
     m_powerRequested = false;
     m_bus.connect(QString::fromLatin1(Service), m_path, QString::fromLatin1(ModemInterface),
-        QStringLiteral("PropertyChanged"), this, SLOT(onModemPropertyChanged(QString, QDBusVariant)));
+        QStringLiteral("PropertyChanged"), this, SLOT(onModemPropertyChanged(QDBusMessage)));
     m_bus.connect(QString::fromLatin1(Service), m_path, QString::fromLatin1(SimInterface),
-        QStringLiteral("PropertyChanged"), this, SLOT(onSimPropertyChanged(QString, QDBusVariant)));
+        QStringLiteral("PropertyChanged"), this, SLOT(onSimPropertyChanged(QDBusMessage)));
     m_bus.connect(QString::fromLatin1(Service), m_path, QString::fromLatin1(NetworkRegistrationInterface),
-        QStringLiteral("PropertyChanged"), this,
-        SLOT(onNetworkRegistrationPropertyChanged(QString, QDBusVariant)));
+        QStringLiteral("PropertyChanged"), this, SLOT(onNetworkRegistrationPropertyChanged(QDBusMessage)));
     // Blocking only while the first start is still on the stack.
     powerUpIfNeeded(m_starting);
     syncInterfaces(m_starting);
@@ -268,12 +301,11 @@ void OfonoModem::dropModem()
         return;
     KTRACE() << m_path;
     m_bus.disconnect(QString::fromLatin1(Service), m_path, QString::fromLatin1(ModemInterface),
-        QStringLiteral("PropertyChanged"), this, SLOT(onModemPropertyChanged(QString, QDBusVariant)));
+        QStringLiteral("PropertyChanged"), this, SLOT(onModemPropertyChanged(QDBusMessage)));
     m_bus.disconnect(QString::fromLatin1(Service), m_path, QString::fromLatin1(SimInterface),
-        QStringLiteral("PropertyChanged"), this, SLOT(onSimPropertyChanged(QString, QDBusVariant)));
+        QStringLiteral("PropertyChanged"), this, SLOT(onSimPropertyChanged(QDBusMessage)));
     m_bus.disconnect(QString::fromLatin1(Service), m_path, QString::fromLatin1(NetworkRegistrationInterface),
-        QStringLiteral("PropertyChanged"), this,
-        SLOT(onNetworkRegistrationPropertyChanged(QString, QDBusVariant)));
+        QStringLiteral("PropertyChanged"), this, SLOT(onNetworkRegistrationPropertyChanged(QDBusMessage)));
     m_tracked.clear();
     m_path.clear();
     m_modemProperties.clear();
@@ -317,29 +349,38 @@ void OfonoModem::powerUpIfNeeded(bool blocking)
     });
 }
 
-void OfonoModem::onModemAdded(const QDBusObjectPath& path, const QVariantMap& properties)
+void OfonoModem::onModemAdded(const QDBusMessage& message)
 {
+    if (!DBusShape::expectShape(message, QLatin1String("oa{sv}"), "org.ofono.Manager.ModemAdded"))
+        return;
     if (m_path.isEmpty())
-        followModem(path.path(), properties);
+        followModem(message.arguments().at(0).value<QDBusObjectPath>().path(),
+            qdbus_cast<QVariantMap>(message.arguments().at(1)));
 }
 
-void OfonoModem::onModemRemoved(const QDBusObjectPath& path)
+void OfonoModem::onModemRemoved(const QDBusMessage& message)
 {
-    if (path.path() != m_path)
+    if (!DBusShape::expectShape(message, QLatin1String("o"), "org.ofono.Manager.ModemRemoved"))
+        return;
+    if (message.arguments().at(0).value<QDBusObjectPath>().path() != m_path)
         return;
     dropModem();
     // Another modem may still be there.
     listModems(false);
 }
 
-void OfonoModem::onModemPropertyChanged(const QString& name, const QDBusVariant& value)
+void OfonoModem::onModemPropertyChanged(const QDBusMessage& message)
 {
-    m_modemProperties.insert(name, value.variant());
-    if (name == QLatin1String("Powered") && value.variant().toBool())
+    QString name;
+    QVariant value;
+    if (!propertyChange(message, QString::fromLatin1(ModemInterface), &name, &value))
+        return;
+    store(m_modemProperties, name, value);
+    if (name == QLatin1String("Powered") && value.toBool())
         m_powerFailed = false;
     if (name == QLatin1String("Interfaces"))
         syncInterfaces(false);
-    Q_EMIT modemPropertyChanged(name, value.variant());
+    Q_EMIT modemPropertyChanged(name, value);
     Q_EMIT stateChanged();
 }
 

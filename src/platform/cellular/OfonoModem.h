@@ -80,11 +80,13 @@ Q_SIGNALS:
     void stateChanged();
 
 private Q_SLOTS:
-    void onModemAdded(const QDBusObjectPath& path, const QVariantMap& properties);
-    void onModemRemoved(const QDBusObjectPath& path);
-    void onModemPropertyChanged(const QString& name, const QDBusVariant& value);
-    void onSimPropertyChanged(const QString& name, const QDBusVariant& value);
-    void onNetworkRegistrationPropertyChanged(const QString& name, const QDBusVariant& value);
+    // Whole messages, checked here: Qt must never demarshal a peer's
+    // arguments into types they do not have.
+    void onModemAdded(const QDBusMessage& message);
+    void onModemRemoved(const QDBusMessage& message);
+    void onModemPropertyChanged(const QDBusMessage& message);
+    void onSimPropertyChanged(const QDBusMessage& message);
+    void onNetworkRegistrationPropertyChanged(const QDBusMessage& message);
     void onServiceRegistered();
     void onServiceUnregistered();
 
@@ -97,7 +99,7 @@ private:
     void powerUpIfNeeded(bool blocking);
     void syncInterfaces(bool blocking);
     void fetchInterface(const QString& interface, bool blocking);
-    void takeProperty(const QString& interface, const QString& name, const QDBusVariant& value);
+    void takeProperty(const QString& interface, const QDBusMessage& message);
     void takeInterfaceProperties(const QString& interface, quint64 generation, const QDBusMessage& reply);
 
     struct Tracked

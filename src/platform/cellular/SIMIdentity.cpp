@@ -3,6 +3,7 @@
 #include "OfonoMapping.h"
 #include "OfonoModem.h"
 
+#include "../DBusShape.h"
 #include "../Trace.h"
 
 #include <QDBusArgument>
@@ -39,12 +40,11 @@ void SIMIdentity::imsi()
             Q_EMIT imsiComplete(QString(), SIMError(OfonoMapping::simError(reply.errorName())));
             return;
         }
-        if (reply.signature() != QLatin1String("a{sv}")) {
-            qWarning("oFono: SimManager properties of type %s", qPrintable(reply.signature()));
+        if (!DBusShape::expectShape(reply, QLatin1String("a{sv}"), "org.ofono.SimManager.GetProperties")) {
             Q_EMIT imsiComplete(QString(), OtherFailure);
             return;
         }
-        const QVariant imsi = qdbus_cast<QVariantMap>(reply.arguments().constFirst())
+        const QVariant imsi = OfonoMapping::normalise(qdbus_cast<QVariantMap>(reply.arguments().constFirst()))
                                   .value(QStringLiteral("SubscriberIdentity"));
         if (imsi.metaType().id() != QMetaType::QString || imsi.toString().isEmpty()) {
             Q_EMIT imsiComplete(QString(), SimNotReady);

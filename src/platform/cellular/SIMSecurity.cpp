@@ -3,6 +3,7 @@
 #include "OfonoMapping.h"
 #include "OfonoModem.h"
 
+#include "../DBusShape.h"
 #include "../Trace.h"
 
 #include <QDBusArgument>
@@ -33,10 +34,8 @@ SIMError simProperties(const QDBusMessage& reply, QVariantMap* properties)
     const SIMError error = errorOf(reply);
     if (error != NoError)
         return error;
-    if (reply.signature() != QLatin1String("a{sv}")) {
-        qWarning("oFono: SimManager properties of type %s", qPrintable(reply.signature()));
+    if (!DBusShape::expectShape(reply, QLatin1String("a{sv}"), "org.ofono.SimManager.GetProperties"))
         return OtherFailure;
-    }
     *properties = OfonoMapping::normalise(qdbus_cast<QVariantMap>(reply.arguments().constFirst()));
     return NoError;
 }

@@ -1,6 +1,8 @@
 #include "CallHandler.h"
 
+#include "../DBusShape.h"
 #include "../Trace.h"
+#include "../cellular/OfonoMapping.h"
 #include "../cellular/OfonoModem.h"
 #include "EmergencyDialer.h"
 
@@ -62,7 +64,7 @@ void CallHandler::followModem(const QString& path)
         bus.disconnect(
             service, m_path, vcm(), QStringLiteral("CallRemoved"), this, SLOT(onCallRemoved(QDBusMessage)));
         bus.disconnect(service, m_path, vcm(), QStringLiteral("PropertyChanged"), this,
-            SLOT(onPropertyChanged(QString, QDBusVariant)));
+            SLOT(onPropertyChanged(QDBusMessage)));
     }
     KTRACE() << path;
     m_path = path;
@@ -74,13 +76,13 @@ void CallHandler::followModem(const QString& path)
     }
     if (m_path.isEmpty())
         return;
-    // Taken as whole messages and checked here: a typed slot that does not
-    // match the signal's signature would silently never be called.
+    // Taken as whole messages and checked here: Qt must never demarshal a
+    // peer's arguments into types they do not have.
     bus.connect(service, m_path, vcm(), QStringLiteral("CallAdded"), this, SLOT(onCallAdded(QDBusMessage)));
     bus.connect(
         service, m_path, vcm(), QStringLiteral("CallRemoved"), this, SLOT(onCallRemoved(QDBusMessage)));
     bus.connect(service, m_path, vcm(), QStringLiteral("PropertyChanged"), this,
-        SLOT(onPropertyChanged(QString, QDBusVariant)));
+        SLOT(onPropertyChanged(QDBusMessage)));
     readProperties();
 }
 
@@ -98,12 +100,16 @@ void CallHandler::readProperties()
         const QDBusMessage reply = w->reply();
         if (path != m_path)
             return;
-        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+        if (reply.type() == QDBusMessage::ErrorMessage) {
             // Normal while the modem is unpowered; 112 and 911 still work.
             KTRACE() << "no call manager:" << reply.errorName();
             return;
         }
-        const QVariantMap props = qdbus_cast<QVariantMap>(reply.arguments().constFirst());
+        if (!DBusShape::expectShape(
+                reply, QLatin1String("a{sv}"), "org.ofono.VoiceCallManager.GetProperties"))
+            return;
+        const QVariantMap props
+            = Cellular::OfonoMapping::normalise(qdbus_cast<QVariantMap>(reply.arguments().constFirst()));
         takeNumbers(props.value(QStringLiteral("EmergencyNumbers")));
     });
 }
@@ -123,20 +129,21 @@ void CallHandler::takeNumbers(const QVariant& value)
     Q_EMIT emergencyNumbersChanged();
 }
 
-void CallHandler::onPropertyChanged(const QString& name, const QDBusVariant& value)
+void CallHandler::onPropertyChanged(const QDBusMessage& message)
 {
+    if (!DBusShape::expectShape(message, QLatin1String("sv"), "org.ofono.VoiceCallManager.PropertyChanged"))
+        return;
+    const QString name = message.arguments().at(0).toString();
     if (name == QLatin1String("EmergencyNumbers"))
-        takeNumbers(value.variant());
+        takeNumbers(Cellular::OfonoMapping::normalise(
+            name, message.arguments().at(1).value<QDBusVariant>().variant()));
 }
 
 void CallHandler::onCallAdded(const QDBusMessage& message)
 {
-    const QVariantList args = message.arguments();
-    if (args.isEmpty() || !args.constFirst().canConvert<QDBusObjectPath>()) {
-        qWarning("oFono: CallAdded with signature %s ignored", qPrintable(message.signature()));
+    if (!DBusShape::expectShape(message, QLatin1String("oa{sv}"), "org.ofono.VoiceCallManager.CallAdded"))
         return;
-    }
-    const QString path = args.constFirst().value<QDBusObjectPath>().path();
+    const QString path = message.arguments().at(0).value<QDBusObjectPath>().path();
     const bool first = m_calls.isEmpty();
     m_calls.insert(path);
     KTRACE() << path << "calls:" << m_calls.size();
@@ -146,10 +153,9 @@ void CallHandler::onCallAdded(const QDBusMessage& message)
 
 void CallHandler::onCallRemoved(const QDBusMessage& message)
 {
-    const QVariantList args = message.arguments();
-    if (args.isEmpty() || !args.constFirst().canConvert<QDBusObjectPath>())
+    if (!DBusShape::expectShape(message, QLatin1String("o"), "org.ofono.VoiceCallManager.CallRemoved"))
         return;
-    const QString path = args.constFirst().value<QDBusObjectPath>().path();
+    const QString path = message.arguments().at(0).value<QDBusObjectPath>().path();
     if (!m_calls.remove(path))
         return;
     KTRACE() << path << "calls:" << m_calls.size();

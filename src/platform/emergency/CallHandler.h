@@ -51,7 +51,7 @@ Q_SIGNALS:
 private Q_SLOTS:
     void onCallAdded(const QDBusMessage& message);
     void onCallRemoved(const QDBusMessage& message);
-    void onPropertyChanged(const QString& name, const QDBusVariant& value);
+    void onPropertyChanged(const QDBusMessage& message);
 
 private:
     void followModem(const QString& path);

@@ -5,6 +5,7 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusReply>
 #include <QFile>
 #include <QFileInfo>
 
@@ -148,9 +149,19 @@ void Application::registerOnSessionBus()
     }
     if (!bus.registerObject(releasePath(), this, QDBusConnection::ExportAdaptors))
         qWarning("Cannot export %s on the session bus", qPrintable(releasePath()));
-    if (!bus.registerService(serviceName()))
-        qWarning("Cannot own %s on the session bus: %s", qPrintable(serviceName()),
-            qPrintable(bus.lastError().message()));
+    if (bus.registerService(serviceName()))
+        return;
+    // A name that is simply taken is no error of the bus: ask who has it.
+    const QDBusError error = bus.interface()->lastError();
+    const QDBusReply<QString> owner = bus.interface()->serviceOwner(serviceName());
+    if (owner.isValid() && owner.value() != bus.baseService()) {
+        m_serviceNameTaken = true;
+        qWarning("Cannot own %s on the session bus: %s has it", qPrintable(serviceName()),
+            qPrintable(owner.value()));
+    } else {
+        qWarning("Cannot own %s on the session bus: %s %s", qPrintable(serviceName()),
+            qPrintable(error.name()), qPrintable(error.message()));
+    }
 }
 
 QStringList Application::themeDirs()

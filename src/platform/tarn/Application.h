@@ -42,6 +42,9 @@ public:
 
     // The bus name and path on which the platform releases the prestart.
     QString serviceName() const;
+    // Another process owned serviceName() when this one started: a second
+    // instance, which must not run beside the first.
+    bool serviceNameTaken() const { return m_serviceNameTaken; }
     static QString releasePath();
     static QString releaseInterface();
 
@@ -67,6 +70,7 @@ private:
     QString m_identifier;
     PrestartMode m_prestartMode = NoPrestart;
     bool m_prestarted = false;
+    bool m_serviceNameTaken = false;
 };
 
 } // namespace Tarn

@@ -1,5 +1,6 @@
 #include "FeedbackClient.h"
 
+#include "../DBusShape.h"
 #include "../Trace.h"
 
 #include <QDBusConnection>
@@ -33,7 +34,7 @@ FeedbackClient::FeedbackClient(QObject* parent)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.connect(kService, kPath, kInterface, QStringLiteral("FeedbackEnded"), this,
-            SLOT(feedbackEnded(quint32, quint32))))
+            SLOT(feedbackEnded(QDBusMessage))))
         qWarning("feedback: cannot listen to %s on the session bus", qPrintable(kService));
     connect(m_serviceWatcher, &QDBusServiceWatcher::serviceUnregistered, this, &FeedbackClient::serviceGone);
 }
@@ -71,6 +72,9 @@ quint32 FeedbackClient::play(const QString& event)
             if (w->isError())
                 qWarning("feedback \"%s\" not played: %s %s", qPrintable(event),
                     qPrintable(w->error().name()), qPrintable(w->error().message()));
+            else
+                DBusShape::expectShape(
+                    w->reply(), QLatin1String("u"), "org.sigxcpu.Feedback.TriggerFeedback");
         });
     KTRACE() << event << "play id" << id;
     return id;
@@ -85,12 +89,11 @@ void FeedbackClient::triggerAnswered(quint32 id, QDBusPendingCallWatcher* watche
         return;
 
     const QDBusMessage reply = watcher->reply();
-    const bool ok = reply.type() == QDBusMessage::ReplyMessage && reply.signature() == QLatin1String("u");
-    if (!ok) {
-        qWarning("feedback \"%s\" not played: %s %s", qPrintable(it->event),
-            qPrintable(reply.type() == QDBusMessage::ReplyMessage ? QStringLiteral("unexpected reply")
-                                                                  : reply.errorName()),
+    if (reply.type() == QDBusMessage::ErrorMessage) {
+        qWarning("feedback \"%s\" not played: %s %s", qPrintable(it->event), qPrintable(reply.errorName()),
             qPrintable(reply.errorMessage()));
+        end(id, ReasonFailed);
+    } else if (!DBusShape::expectShape(reply, QLatin1String("u"), "org.sigxcpu.Feedback.TriggerFeedback")) {
         end(id, ReasonFailed);
     } else {
         const quint32 remoteId = reply.arguments().constFirst().toUInt();
@@ -141,8 +144,13 @@ void FeedbackClient::sendEnd(quint32 id, quint32 remoteId)
         });
 }
 
-void FeedbackClient::feedbackEnded(quint32 remoteId, quint32 reason)
+void FeedbackClient::feedbackEnded(const QDBusMessage& message)
 {
+    // Anyone may own the name while feedbackd is away: trust no shape.
+    if (!DBusShape::expectShape(message, QLatin1String("uu"), "org.sigxcpu.Feedback.FeedbackEnded"))
+        return;
+    const quint32 remoteId = message.arguments().at(0).toUInt();
+    const quint32 reason = message.arguments().at(1).toUInt();
     const auto it = m_byRemote.constFind(remoteId);
     if (it == m_byRemote.cend()) {
         // Possibly one of ours whose start has not been answered yet.

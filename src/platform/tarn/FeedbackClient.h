@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 
+class QDBusMessage;
 class QDBusPendingCallWatcher;
 class QDBusServiceWatcher;
 
@@ -39,7 +40,7 @@ Q_SIGNALS:
     void eventPlayError(quint32 id);
 
 private Q_SLOTS:
-    void feedbackEnded(quint32 remoteId, quint32 reason);
+    void feedbackEnded(const QDBusMessage& message);
 
 private:
     struct Play

@@ -1,5 +1,6 @@
 #include "Notification.h"
 
+#include "../DBusShape.h"
 #include "../Trace.h"
 
 #include <QDBusConnection>
@@ -58,9 +59,10 @@ bool Notification::publish()
             qPrintable(reply.errorMessage()));
         return false;
     }
-    if (reply.signature() != QLatin1String("u") || reply.arguments().constFirst().toUInt() == 0) {
-        qWarning("notification not published: the server answered \"%s\" instead of an id",
-            qPrintable(reply.signature()));
+    if (!DBusShape::expectShape(reply, QLatin1String("u"), "org.freedesktop.Notifications.Notify"))
+        return false;
+    if (reply.arguments().constFirst().toUInt() == 0) {
+        qWarning("notification not published: the server answered id 0");
         return false;
     }
     m_id = reply.arguments().constFirst().toUInt();

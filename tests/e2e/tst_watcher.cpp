@@ -55,7 +55,7 @@ class TestWatcher : public QObject
         while (!seen.isEmpty() && p.daemon.output().count(seen) <= before) {
             if (deadline.hasExpired())
                 return false;
-            p.daemon.process().waitForReadyRead(100);
+            p.daemon.process().waitForFinished(20);
         }
         return p.daemon.ping();
     }

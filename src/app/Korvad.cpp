@@ -2,6 +2,7 @@
 
 #include <common/Vocabulary.h>
 
+#include <notify/KorvaUI.h>
 #include <notify/Notifier.h>
 #include <notify/PavoIf.h>
 #include <provisioning/Provisioning.h>
@@ -19,6 +20,10 @@ Korvad::Korvad(QObject* parent)
     // First, so that every service created after it can be wired to it.
     notifier = new Notifier(this);
     provisioning = new Provisioning(this);
+    korvaUi = new KorvaUI(this);
+    // Queued: a service may be inside a dialog's handler when it reports.
+    connect(korvaUi, &KorvaUI::showNotification, notifier, &Notifier::showNotification, Qt::QueuedConnection);
+    connect(korvaUi, &KorvaUI::NGFEvent, notifier, &Notifier::playNGFEvent, Qt::QueuedConnection);
     connect(provisioning, &Provisioning::showNotification, notifier, &Notifier::showNotification,
         Qt::QueuedConnection);
     connect(provisioning, &Provisioning::NGFEvent, notifier, &Notifier::playNGFEvent, Qt::QueuedConnection);

@@ -196,7 +196,8 @@ private Q_SLOTS:
 
         box->disappear();
         QTRY_COMPARE(core.offlineState(), 1);
-        QCOMPARE(upstart, (QList<QVariantList> { { true, false }, { false, true } }));
+        // The query manager created after the answer may ask for "ready" again.
+        QCOMPARE(upstart.mid(0, 2), (QList<QVariantList> { { true, false }, { false, true } }));
         QVERIFY(mock->calls(QLatin1String(Request), QStringLiteral("req_radio_states_change")).isEmpty());
         QTRY_VERIFY(!shownQuestion());
     }

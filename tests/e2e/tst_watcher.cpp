@@ -1,0 +1,215 @@
+#include <DaemonProcess.h>
+#include <FifoReader.h>
+#include <MockService.h>
+#include <XTools.h>
+
+#include <QDBusMetaType>
+#include <QDBusPendingCall>
+#include <QDeadlineTimer>
+#include <QTest>
+
+// The real daemon watching a simulated oFono: notes about the card and a
+// refused registration, the phone-network question and the settings
+// request, the prestart, and a flood of changes.
+class TestWatcher : public QObject
+{
+    Q_OBJECT
+
+    struct Phone
+    {
+        QScopedPointer<MockService> ofono, notifications, feedbackd, settings;
+        FifoReader fifo;
+        DaemonProcess daemon;
+    };
+
+    static bool start(Phone& p, const QVariantMap& ofono, bool settings = true, bool prestart = false)
+    {
+        p.ofono.reset(new MockService("ofono_sim", "org.ofono", MockService::SystemBus, ofono));
+        p.notifications.reset(
+            new MockService("notifications", "org.freedesktop.Notifications", MockService::SessionBus));
+        p.feedbackd.reset(new MockService("feedbackd", "org.sigxcpu.Feedback", MockService::SessionBus));
+        p.settings.reset(new MockService("settings_app", "org.gnome.Settings", MockService::SessionBus));
+        p.daemon.setFifo(p.fifo.path());
+        return p.ofono->start() && p.notifications->start() && p.feedbackd->start()
+            && (!settings || p.settings->start())
+            && p.daemon.start(prestart ? QStringList { "-log", "-prestart" } : QStringList { "-log" })
+            && p.daemon.waitForOutput("KorvaUI::simRead") > 0 && p.daemon.ping();
+    }
+
+    // One control call of the simulated oFono, "Method:arg:...[|seen]",
+    // waited for until the daemon has logged `seen` once more.
+    static bool step(Phone& p, const QString& call, QString seen = {})
+    {
+        if (seen.isEmpty())
+            seen = call.section('|', 1);
+        QStringList parts = call.section('|', 0, 0).split(':');
+        QVariantList args;
+        for (const QString& a : parts.mid(1))
+            args << (a == "true" || a == "false" ? QVariant(a == "true")
+                    : a.toUInt()                 ? QVariant::fromValue(uchar(a.toUInt()))
+                                                 : QVariant(a));
+        const int before = p.daemon.output().count(seen);
+        if (p.ofono->control("/", parts.first(), args).type() != QDBusMessage::ReplyMessage)
+            return false;
+        QDeadlineTimer deadline(20000);
+        while (!seen.isEmpty() && p.daemon.output().count(seen) <= before) {
+            if (deadline.hasExpired())
+                return false;
+            p.daemon.process().waitForFinished(20);
+        }
+        return p.daemon.ping();
+    }
+    static bool registration(Phone& p, const QString& statusMode)
+    {
+        return step(p, "SetRegistration:" + statusMode, "KorvaUI::nrStatusChanged");
+    }
+
+    // "text|category" of every notification so far.
+    static QStringList notes(Phone& p)
+    {
+        QStringList result;
+        for (const QVariantList& c : p.notifications->calls("/org/freedesktop/Notifications", "Notify"))
+            result << c.value(4).toString() + '|'
+                    + qdbus_cast<QVariantMap>(c.value(6)).value("category").toString();
+        return result;
+    }
+    static int warnings(Phone& p, const QString& event)
+    {
+        int n = 0;
+        for (const QVariantList& c : p.feedbackd->calls("/org/sigxcpu/Feedback", "TriggerFeedback"))
+            n += c.value(1).toString() == event;
+        return n;
+    }
+    static QStringList dialogs(const char* title = "^(SIM card|Phone not|Network not)", bool wait = false)
+    {
+        return XTools::findWindows(QString::fromLatin1(title), wait);
+    }
+    static bool press(const QString& window, bool yes)
+    {
+        QHash<QString, int> g;
+        for (const QString& line :
+            XTools::run("xdotool", { "getwindowgeometry", "--shell", window }).split('\n'))
+            g.insert(line.section('=', 0, 0), line.section('=', 1).toInt());
+        return g["WIDTH"] > 0
+            && XTools::click(g["X"] + g["WIDTH"] * (yes ? 1 : 3) / 4, g["Y"] + g["HEIGHT"] - 24 - 32);
+    }
+
+    const QString rejected = "SIM card rejected|sim.error.sound";
+    const QString removed = "SIM card removed|sim.removed";
+    const QString refused = "SIM card registration failed|sim.error.sound";
+    const QVariantMap ready { { "pin_locked", false } };
+    const QVariantMap blocked { { "pin_retries", 0 }, { "puk_retries", 0 } };
+
+private Q_SLOTS:
+    // A prestarted daemon tells nothing until the release, and then only
+    // about a card still rejected.
+    void notes_data()
+    {
+        QTest::addColumn<QVariantMap>("initial");
+        QTest::addColumn<bool>("prestarted");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("card removed")
+            << ready << false << QStringList { "SetSimPresent:false" } << QStringList { removed };
+        QTest::newRow("rejected, then removed")
+            << ready << false << QStringList { "SetPinRequired:network", "SetSimPresent:false" }
+            << QStringList { rejected, removed };
+        QTest::newRow("no card, modem gone and back")
+            << QVariantMap { { "sim_present", false } } << false
+            << QStringList { "RemoveModem", "AddModem|scStatusChanged(int): 1" } << QStringList {};
+        QTest::newRow("refused, cause unknown")
+            << ready << false << QStringList { "SetRegistration:denied:manual" } << QStringList { refused };
+        QTest::newRow("rejected at start") << blocked << false << QStringList {} << QStringList { rejected };
+        QTest::newRow("rejected at start, prestarted")
+            << blocked << true << QStringList {} << QStringList { rejected };
+        QTest::newRow("prestarted, card usable again before release")
+            << blocked << true << QStringList { "SetPinRequired:none" } << QStringList {};
+    }
+
+    void notes()
+    {
+        QFETCH(QVariantMap, initial);
+        QFETCH(bool, prestarted);
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, expected);
+        Phone p;
+        QVERIFY(start(p, initial, true, prestarted));
+        for (const QString& s : steps)
+            QVERIFY(step(p, s));
+        // A change that says nothing: once it is seen, so is all before it.
+        QVERIFY(step(p, "SetModemOnline:false", "KorvaUI::scStatusChanged(int): 2"));
+        if (prestarted) {
+            QVERIFY(notes(p).isEmpty());
+            QVERIFY(DaemonProcess::release());
+            QVERIFY(p.daemon.waitForOutput("KorvaUI::prestartReleased") > 0 && p.daemon.ping());
+        }
+        QTRY_COMPARE(notes(p), expected);
+        QVERIFY(dialogs().isEmpty());
+    }
+
+    // Shown once, warned again while open, left alone in manual selection,
+    // No remembered until the phone registers, Yes opening the settings page.
+    void phoneNetworkQuestion_data()
+    {
+        QTest::addColumn<bool>("settings");
+        QTest::newRow("settings application running") << true;
+        QTest::newRow("no settings application") << false;
+    }
+
+    void phoneNetworkQuestion()
+    {
+        QFETCH(bool, settings);
+        Phone p;
+        QVERIFY(start(p, ready, settings));
+        QVERIFY(registration(p, "unregistered:auto"));
+        QStringList shown = dialogs("^Network not available$", true);
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(registration(p, "searching:auto") && registration(p, "unregistered:auto"));
+        QVERIFY(registration(p, "searching:manual") && registration(p, "unregistered:manual"));
+        QCOMPARE(dialogs(), shown);
+        QTRY_COMPARE(warnings(p, "warning_snd"), 2);
+
+        QVERIFY(press(shown.first(), false));
+        QVERIFY(p.daemon.waitForOutput("true-->false") > 0);
+        QVERIFY(registration(p, "searching:auto") && registration(p, "unregistered:auto"));
+        QVERIFY(dialogs().isEmpty());
+        QVERIFY(registration(p, "registered:auto") && registration(p, "unregistered:auto"));
+        shown = dialogs("^Network not available$", true);
+        QCOMPARE(shown.size(), 1);
+
+        QVERIFY(press(shown.first(), true));
+        QVERIFY(p.daemon.waitForOutput("Bringing up the phone network settings") > 0 && p.daemon.ping());
+        QCOMPARE(p.daemon.output().contains("ERROR! Failed to bring up the phone network settings applet"),
+            !settings);
+        if (settings)
+            QCOMPARE(
+                p.settings->control("/org/gnome/Settings", "GetPanels").arguments().value(0).toStringList(),
+                QStringList { "wwan" });
+        QVERIFY(dialogs().isEmpty());
+        QVERIFY(notes(p).isEmpty());
+    }
+
+    // 1000 registration and card changes as fast as the simulator sends them.
+    void burst()
+    {
+        Phone p;
+        QVERIFY(start(p, ready));
+        const char* const statuses[] = { "unregistered", "searching", "denied", "registered", "roaming" };
+        QList<QDBusPendingCall> pending;
+        for (int i = 0; i < 1000; ++i) {
+            QDBusMessage call = QDBusMessage::createMethodCall("org.ofono", "/", "org.freedesktop.DBus.Mock",
+                i % 10 == 9 ? "SetSimPresent" : "SetRegistration");
+            call.setArguments(
+                i % 10 == 9 ? QVariantList { i % 20 == 19 } : QVariantList { statuses[i % 5], "auto" });
+            pending << p.ofono->bus().asyncCall(call);
+        }
+        for (QDBusPendingCall& call : pending)
+            call.waitForFinished();
+        QVERIFY(p.daemon.ping());
+        QVERIFY(dialogs().size() <= 1);
+        QVERIFY(notes(p).contains(removed) && notes(p).contains(refused));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWatcher)
+#include "tst_watcher.moc"

@@ -130,7 +130,7 @@ def on_signal(*args, member=None):
 system.add_signal_receiver(on_signal, dbus_interface=PIN_IF, member_keyword='member')
 
 
-def one_query(ofono_ctl):
+def one_query(ofono_ctl, settle=0.0):
     """Boot with the SIM asking for the PIN, launch, type, enter.
     Returns (boot s, launch→shown s, enter→done s, xdotool key s, process, fd)."""
     ofono_ctl.SetPinRequired('pin')
@@ -140,6 +140,7 @@ def one_query(ofono_ctl):
         raise SystemExit('com.vexa.korva.pin did not appear')
     pin = system.get_object('com.vexa.korva.pin', '/com/vexa/korva/pin')
     replies = []
+    time.sleep(settle)
     t0 = time.monotonic()
     pin.LaunchPinQuery('pin', dbus_interface=PIN_IF, reply_handler=replies.append,
                        error_handler=replies.append)
@@ -278,18 +279,23 @@ km, fm = statistics.median(k_times), statistics.median(f_times)
 row('boot: exec to KORVA_READY (SIM asks for PIN)', '%.1f ms' % (km * 1000), 'floor %.1f ms' % (fm * 1000),
     '<= 1.3x floor (%.2fx)' % (km / fm), km <= 1.3 * fm)
 
-# The boot PIN query, end to end, QUERIES times.
-shown, done, keys = [], [], []
-for i in range(QUERIES):
-    _, s, d, k, proc, fd = one_query(ofono_ctl)
-    shown.append(s)
-    done.append(d)
-    keys.append(k)
-    if i < QUERIES - 1:
-        stop(proc, fd)
+# The boot PIN query, end to end, QUERIES times: launched the moment the
+# service appears (the page is still being built then), and launched once the
+# boot has settled, as a start-up sequence that does other work first would.
 ms = lambda v: '%.1f ms' % (v * 1000)
-row('LaunchPinQuery to PinQueryShown, median / worst', '%s / %s' % (ms(statistics.median(shown)), ms(max(shown))),
-    'of %d' % QUERIES, '<= 16 ms median', statistics.median(shown) <= 0.016)
+for settle in (0.0, 0.3):
+    shown, done, keys = [], [], []
+    for i in range(QUERIES):
+        _, s, d, k, proc, fd = one_query(ofono_ctl, settle)
+        shown.append(s)
+        done.append(d)
+        keys.append(k)
+        if settle == 0.0 or i < QUERIES - 1:
+            stop(proc, fd)
+    when = 'at once' if settle == 0.0 else 'after %d ms' % (settle * 1000)
+    row('LaunchPinQuery (%s) to PinQueryShown, median / worst' % when,
+        '%s / %s' % (ms(statistics.median(shown)), ms(max(shown))), 'of %d' % QUERIES, '<= 16 ms median',
+        statistics.median(shown) <= 0.016)
 row('enter key to PinQueryDone, median / worst', '%s / %s' % (ms(statistics.median(done)), ms(max(done))),
     'xdotool key %s' % ms(statistics.median(keys)), '<= 16 ms median', statistics.median(done) <= 0.016)
 

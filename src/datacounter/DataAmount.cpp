@@ -14,10 +14,10 @@ quint64 saturatingMul(quint64 a, quint64 b)
     return (b != 0 && a > Max / b) ? Max : a * b;
 }
 
-// A non-negative double as bytes; NaN gives 0, too large saturates.
+// A non-negative double as bytes; NaN and infinities give 0, too large saturates.
 quint64 fromDouble(double d)
 {
-    if (std::isnan(d) || d <= 0)
+    if (!std::isfinite(d) || d <= 0)
         return 0;
     // 2^64 is exact as a double; anything at or above it does not fit.
     if (d >= 18446744073709551616.0)
@@ -79,20 +79,22 @@ DataAmount DataAmount::fromConfValue(const QVariant& value)
 DataAmount DataAmount::fromMegabytes(const QString& text, QChar decimalPoint)
 {
     QString t = text.trimmed();
-    const QRegularExpression separator(QStringLiteral("[\\.|\\,|%1]")
-                                           .arg(QRegularExpression::escape(QString(decimalPoint))));
+    const QRegularExpression separator(
+        QStringLiteral("[\\.|\\,|%1]").arg(QRegularExpression::escape(QString(decimalPoint))));
     const int at = int(t.indexOf(separator));
     if (at < 0)
         return DataAmount(saturatingMul(wholeNumber(t), BytesPerMegabyte));
     t.replace(at, 1, QLatin1Char('.'));
     bool ok = false;
     const double d = t.toDouble(&ok);
-    // An overflowing figure reads as infinity; anything else not a number is 0.
-    if (!ok && !std::isinf(d))
-        return DataAmount();
+    // A figure too large for a double saturates; anything else not a number is 0.
+    if (!ok)
+        return DataAmount(std::isinf(d) && d > 0 ? Max : 0);
     const double tenths = d * 10;
     if (std::isnan(tenths) || tenths < 0)
         return DataAmount();
+    if (std::isinf(tenths))
+        return DataAmount(Max);
     return DataAmount(saturatingMul(fromDouble(std::floor(tenths + 0.5)), BytesPerMegabyte / 10));
 }
 

@@ -39,8 +39,8 @@ class NexoProxy : public QDBusAbstractInterface
 public:
     explicit NexoProxy(QObject* parent)
         : QDBusAbstractInterface(QLatin1String(DataCounterIf::NexoService),
-            QLatin1String(DataCounterIf::NexoPath), DataCounterIf::NexoInterface, QDBusConnection::systemBus(),
-            parent)
+            QLatin1String(DataCounterIf::NexoPath), DataCounterIf::NexoInterface,
+            QDBusConnection::systemBus(), parent)
     {
         setTimeout(DataCounterIf::NexoTimeoutMs);
     }
@@ -97,9 +97,10 @@ DataCounterIf::DataCounterIf(QObject* parent)
     } else {
         qWarning() << "failed to register systemBus object" << Path;
     }
-    connect(this, &DataCounterIf::doConfirmRoaming, this, &DataCounterIf::confirmRoaming, Qt::QueuedConnection);
-    connect(this, &DataCounterIf::doConfirmContinue, this, &DataCounterIf::confirmContinue,
-        Qt::QueuedConnection);
+    connect(
+        this, &DataCounterIf::doConfirmRoaming, this, &DataCounterIf::confirmRoaming, Qt::QueuedConnection);
+    connect(
+        this, &DataCounterIf::doConfirmContinue, this, &DataCounterIf::confirmContinue, Qt::QueuedConnection);
 }
 
 void DataCounterIf::show_roaming_dlg()
@@ -114,7 +115,8 @@ void DataCounterIf::show_error_note(const QString& errorMessage)
     if (errorMessage == HomeWarning || errorMessage == RoamingWarning)
         Q_EMIT doConfirmContinue(errorMessage);
     else
-        qWarning().noquote() << "Unexpected error received:" << QLatin1Char('"') + shortened(errorMessage) + QLatin1Char('"');
+        qWarning().noquote() << "Unexpected error received:"
+                             << QLatin1Char('"') + shortened(errorMessage) + QLatin1Char('"');
 }
 
 QString DataCounterIf::megabytesText(const DataAmount& amount) const
@@ -146,11 +148,12 @@ void DataCounterIf::confirmContinue(const QString& type)
     if (type == HomeWarning || type == RoamingWarning) {
         const bool home = type == HomeWarning;
         const QString kind = home ? QStringLiteral("home") : QStringLiteral("roaming");
-        const QVariant reset = confValue(GeneralPrefix + QStringLiteral("gprs_%1_last_reset").arg(kind), this);
-        const DataAmount tx
-            = DataAmount::fromConfValue(confValue(TransferPrefix + QStringLiteral("gprs_%1_tx_bytes").arg(kind), this));
-        const DataAmount rx
-            = DataAmount::fromConfValue(confValue(TransferPrefix + QStringLiteral("gprs_%1_rx_bytes").arg(kind), this));
+        const QVariant reset
+            = confValue(GeneralPrefix + QStringLiteral("gprs_%1_last_reset").arg(kind), this);
+        const DataAmount tx = DataAmount::fromConfValue(
+            confValue(TransferPrefix + QStringLiteral("gprs_%1_tx_bytes").arg(kind), this));
+        const DataAmount rx = DataAmount::fromConfValue(
+            confValue(TransferPrefix + QStringLiteral("gprs_%1_rx_bytes").arg(kind), this));
         const QString total = megabytesText((tx + rx).clamped());
         const QString date = localDateString(reset.toString());
         if (date.isEmpty())
@@ -241,7 +244,7 @@ void DataCounterIf::getConnectionStatus()
     if (connected) {
         const QDBusMessage reply = m_nexo->call(QStringLiteral("state_req"));
         if (reply.type() == QDBusMessage::ErrorMessage)
-            qDebug() << "error reply:" << reply.errorName();
+            qDebug().noquote() << "error reply:" << reply.errorName();
         else if (reply.type() != QDBusMessage::ReplyMessage || reply.signature().isEmpty())
             qDebug() << "reply type:" << reply.type();
         else if (DBusShape::expectShape(reply, QLatin1String("u"), "connectivity daemon state_req"))
@@ -288,15 +291,17 @@ void DataCounterIf::handleConnectionStatus(const QString& st, uint sa, const QSt
     }
     // Every connection reported while listening is asked to go down; the
     // proxy stays until one of them reports that it is.
-    const QDBusMessage reply = m_nexo->call(QStringLiteral("disconnect_req"), DisconnectFlags, st, sa, si, nt, na, ni);
+    const QDBusMessage reply
+        = m_nexo->call(QStringLiteral("disconnect_req"), DisconnectFlags, st, sa, si, nt, na, ni);
     switch (reply.type()) {
     case QDBusMessage::ErrorMessage:
-        qDebug() << "error reply:" << reply.errorName();
+        qDebug().noquote() << "error reply:" << reply.errorName();
         break;
     case QDBusMessage::ReplyMessage:
         // The proxy pads an empty reply with one invalid value.
         if (reply.signature().isEmpty())
-            qDebug() << "args:" << 0 << "is:" << "kissa";
+            qDebug() << "args:" << 0 << "is:"
+                     << "kissa";
         else
             qDebug() << "args:" << reply.arguments().size() << "is:" << reply.arguments().constFirst();
         break;
@@ -333,7 +338,8 @@ void DataCounterIf::imsiComplete(const QString& imsi, Cellular::SIM::SIMError er
     // could name another key.
     static const QRegularExpression imsiDigits(QStringLiteral("^[0-9]{5,15}$"));
     if (!imsiDigits.match(imsi).hasMatch()) {
-        qWarning("SIM identity is not an IMSI (%lld characters); autoconnect left as it is", qlonglong(imsi.size()));
+        qWarning("SIM identity is not an IMSI (%lld characters); autoconnect left as it is",
+            qlonglong(imsi.size()));
         return;
     }
     const QString key = AutoconnectKey.arg(imsi);
@@ -353,5 +359,6 @@ QString DataCounterIf::localDateString(const QString& text)
     // Out-of-range parts make no date at all, as an unset one.
     if (!dayOk || !monthOk || !yearOk || !date.isValid() || date.year() < 1)
         return QString();
-    return locale().formatDateTime(QDateTime(date, QTime(0, 0)), Tarn::Locale::DateMedium, Tarn::Locale::TimeNone);
+    return locale().formatDateTime(
+        QDateTime(date, QTime(0, 0)), Tarn::Locale::DateMedium, Tarn::Locale::TimeNone);
 }

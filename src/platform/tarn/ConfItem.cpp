@@ -139,7 +139,8 @@ bool ConfItem::set(const QVariant& value)
     GError* error = nullptr;
     // Floating reference: the write takes it.
     if (!dconf_client_write_sync(client(), key.constData(), v, nullptr, nullptr, &error)) {
-        qWarning("Configuration: %s not written: %s", key.constData(), error ? error->message : "unknown error");
+        qWarning(
+            "Configuration: %s not written: %s", key.constData(), error ? error->message : "unknown error");
         if (error)
             g_error_free(error);
         return false;

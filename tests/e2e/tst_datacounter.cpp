@@ -20,8 +20,14 @@ class TestDataCounter : public QObject
     static constexpr const char* LimitWindow = "^Data limit reached";
     static constexpr const char* RoamingWindow = "Allow data roaming";
     static QString question() { return QStringLiteral("Data limit reached. Continue using mobile data?"); }
-    static QString homeText() { return QStringLiteral("You have transferred 1.2 MB of data in your home network"); }
-    static QString autoconnect() { return QStringLiteral("/system/olmo/connectivity/IAP/244051234567890/autoconnect"); }
+    static QString homeText()
+    {
+        return QStringLiteral("You have transferred 1.2 MB of data in your home network");
+    }
+    static QString autoconnect()
+    {
+        return QStringLiteral("/system/olmo/connectivity/IAP/244051234567890/autoconnect");
+    }
     static QString permission()
     {
         return QStringLiteral("/system/olmo/connectivity/network_type/GPRS/gprs_roaming_permission");
@@ -35,7 +41,10 @@ class TestDataCounter : public QObject
     QScopedPointer<DaemonProcess> m_daemon;
     QList<bool> m_roaming;
 
-    static QString dconf(const QStringList& args) { return XTools::run(QStringLiteral("dconf"), args).trimmed(); }
+    static QString dconf(const QStringList& args)
+    {
+        return XTools::run(QStringLiteral("dconf"), args).trimmed();
+    }
     static void setConf(const QString& key, const QString& value)
     {
         if (!value.isEmpty())
@@ -56,7 +65,8 @@ class TestDataCounter : public QObject
         QDBusServiceWatcher watcher(QLatin1String(Service), bus, QDBusServiceWatcher::WatchForRegistration);
         QSignalSpy up(&watcher, &QDBusServiceWatcher::serviceRegistered);
         m_daemon.reset(new DaemonProcess);
-        return m_daemon->start() && (bus.interface()->isServiceRegistered(QLatin1String(Service)) || up.wait(20000));
+        return m_daemon->start()
+            && (bus.interface()->isServiceRegistered(QLatin1String(Service)) || up.wait(20000));
     }
 
     static void request(const QString& method, const QVariantList& args = {})
@@ -87,7 +97,8 @@ class TestDataCounter : public QObject
         const QStringList windows = XTools::findWindows(QLatin1String(window), true);
         if (windows.size() != 1)
             return QString();
-        if (m_daemon->waitForOutput(QStringLiteral("showDialog(const QString&, const QString&): ") + texts) < 0)
+        if (m_daemon->waitForOutput(QStringLiteral("showDialog(const QString&, const QString&): ") + texts)
+            < 0)
             return QString();
         return windows.first();
     }
@@ -95,7 +106,8 @@ class TestDataCounter : public QObject
     bool answer(const QString& window, bool yes)
     {
         return XTools::pressDialogButton(window, yes)
-            && m_daemon->waitForOutput(yes ? QStringLiteral("confirmed: true") : QStringLiteral("confirmed: false"))
+            && m_daemon->waitForOutput(
+                   yes ? QStringLiteral("confirmed: true") : QStringLiteral("confirmed: false"))
             > 0;
     }
 
@@ -136,16 +148,30 @@ private Q_SLOTS:
         QTest::addColumn<QString>("details");
         const QString since = homeText() + QStringLiteral(" since 5 Mar 2026.");
         const QString plain = homeText() + QStringLiteral(".");
-        QTest::newRow("home since") << "home" << "int64 600000" << "'5.3.2026'" << since;
-        QTest::newRow("home never") << "home" << "int64 600000" << "'qtn_cell_counters_never'" << plain;
-        QTest::newRow("home unset") << "home" << "int64 600000" << "" << plain;
-        QTest::newRow("home date out of range") << "home" << "int64 600000" << "'31.2.2026'" << plain;
+        QTest::newRow("home since") << "home"
+                                    << "int64 600000"
+                                    << "'5.3.2026'" << since;
+        QTest::newRow("home never") << "home"
+                                    << "int64 600000"
+                                    << "'qtn_cell_counters_never'" << plain;
+        QTest::newRow("home unset") << "home"
+                                    << "int64 600000"
+                                    << "" << plain;
+        QTest::newRow("home date out of range") << "home"
+                                                << "int64 600000"
+                                                << "'31.2.2026'" << plain;
         QTest::newRow("roaming since")
-            << "roaming" << "int64 600000" << "'5.3.2026'"
+            << "roaming"
+            << "int64 600000"
+            << "'5.3.2026'"
             << "You have transferred 1.2 MB of data while roaming since 5 Mar 2026.";
-        QTest::newRow("clamped") << "roaming" << "int64 9223372036854775807" << ""
+        QTest::newRow("clamped") << "roaming"
+                                 << "int64 9223372036854775807"
+                                 << ""
                                  << "You have transferred 2,147,483,647 MB of data while roaming.";
-        QTest::newRow("negative counts 0") << "roaming" << "int64 -5" << ""
+        QTest::newRow("negative counts 0") << "roaming"
+                                           << "int64 -5"
+                                           << ""
                                            << "You have transferred 0 MB of data while roaming.";
     }
 
@@ -161,8 +187,8 @@ private Q_SLOTS:
         setConf(QStringLiteral("/korva/settings/datacounter/general/gprs_%1_last_reset").arg(type), reset);
         QVERIFY(start({}, { { QStringLiteral("connections"), QVariantList { connection("a") } } }));
 
-        const QString window = open(QStringLiteral("show_error_note"), { type + QStringLiteral("_notification") },
-            LimitWindow, question() + QLatin1Char(' ') + details);
+        const QString window = open(QStringLiteral("show_error_note"),
+            { type + QStringLiteral("_notification") }, LimitWindow, question() + QLatin1Char(' ') + details);
         QVERIFY2(!window.isEmpty(), qPrintable(m_daemon->output()));
         QVERIFY(m_daemon->waitForOutput(QStringLiteral("playNGFEvent(QString): \"warning_strong\"")) > 0);
         QVERIFY(answer(window, true));
@@ -181,23 +207,31 @@ private Q_SLOTS:
         QTest::addColumn<QString>("settings");
         QTest::addColumn<QString>("logged");
         const QVariantMap one { { QStringLiteral("connections"), QVariantList { connection("a") } } };
-        const QVariantMap two { { QStringLiteral("connections"), QVariantList { connection("a"), connection("b") } } };
+        const QVariantMap two { { QStringLiteral("connections"),
+            QVariantList { connection("a"), connection("b") } } };
         const QString off = QStringLiteral("[olmo/connectivity/IAP/244051234567890]\nautoconnect=false");
-        const QString noRoaming = QStringLiteral("[olmo/connectivity/network_type/GPRS]\ngprs_roaming_permission=0");
+        const QString noRoaming
+            = QStringLiteral("[olmo/connectivity/network_type/GPRS]\ngprs_roaming_permission=0");
         const QVariantMap sim;
         QTest::newRow("home") << "home" << sim << one << true << 1 << off << "disabling";
         QTest::newRow("roaming") << "roaming" << sim << one << true << 1 << noRoaming << "disable roaming";
         QTest::newRow("two connections") << "home" << sim << two << true << 2 << off << "disabling";
-        QTest::newRow("no connection") << "home" << sim << QVariantMap() << true << 0 << "" << "nums: 0";
-        QTest::newRow("daemon absent") << "home" << sim << QVariantMap() << false << 0 << "" << "nexo valid: false";
-        QTest::newRow("daemon erroring") << "home" << sim << QVariantMap { { QStringLiteral("answer"), "error" } }
-                                         << true << 0 << "" << "error reply: com.vexa.nexo2.Error.Failed";
-        QTest::newRow("daemon hung") << "home" << sim << QVariantMap { { QStringLiteral("answer"), "hang" } } << true
-                                     << 0 << "" << "error reply: org.freedesktop.DBus.Error.NoReply";
-        QTest::newRow("IMSI unreadable") << "home" << QVariantMap { { QStringLiteral("pin_locked"), true } } << one
-                                         << true << 1 << "" << "SimNotReady";
-        QTest::newRow("IMSI not digits") << "home" << QVariantMap { { QStringLiteral("imsi"), "24405/../../x" } }
-                                         << one << true << 1 << "" << "is not an IMSI";
+        QTest::newRow("no connection") << "home" << sim << QVariantMap() << true << 0 << ""
+                                       << "nums: 0";
+        QTest::newRow("daemon absent") << "home" << sim << QVariantMap() << false << 0 << ""
+                                       << "nexo valid: false";
+        QTest::newRow("daemon erroring")
+            << "home" << sim << QVariantMap { { QStringLiteral("answer"), "error" } } << true << 0 << ""
+            << "error reply: com.vexa.nexo2.Error.Failed";
+        QTest::newRow("daemon hung") << "home" << sim << QVariantMap { { QStringLiteral("answer"), "hang" } }
+                                     << true << 0 << ""
+                                     << "error reply: org.freedesktop.DBus.Error.NoReply";
+        QTest::newRow("IMSI unreadable")
+            << "home" << QVariantMap { { QStringLiteral("pin_locked"), true } } << one << true << 1 << ""
+            << "SimNotReady";
+        QTest::newRow("IMSI not digits")
+            << "home" << QVariantMap { { QStringLiteral("imsi"), "24405/../../x" } } << one << true << 1 << ""
+            << "is not an IMSI";
     }
 
     void declined()
@@ -210,8 +244,8 @@ private Q_SLOTS:
         QFETCH(QString, settings);
         QFETCH(QString, logged);
         QVERIFY(start(ofono, nexo, nexoUp));
-        const QString window = open(
-            QStringLiteral("show_error_note"), { type + QStringLiteral("_notification") }, LimitWindow, question());
+        const QString window = open(QStringLiteral("show_error_note"),
+            { type + QStringLiteral("_notification") }, LimitWindow, question());
         QVERIFY2(!window.isEmpty(), qPrintable(m_daemon->output()));
         QVERIFY(answer(window, false));
         QVERIFY2(m_daemon->waitForOutput(logged) > 0, qPrintable(m_daemon->output()));
@@ -220,29 +254,31 @@ private Q_SLOTS:
         QCOMPARE(dconf({ QStringLiteral("dump"), QStringLiteral("/system/") }), settings);
         if (!nexoUp)
             return;
-        const QList<QVariantList> calls = m_nexo->calls(QLatin1String(Nexo), QStringLiteral("disconnect_req"));
+        const QList<QVariantList> calls
+            = m_nexo->calls(QLatin1String(Nexo), QStringLiteral("disconnect_req"));
         QCOMPARE(calls.size(), disconnects);
         if (disconnects > 0)
             QCOMPARE(calls.first(),
-                (QVariantList { 0x8000u, QStringLiteral("GPRS"), 0u, QStringLiteral("a"), QStringLiteral("GPRS"), 0u,
-                    QByteArray("internet") }));
+                (QVariantList { 0x8000u, QStringLiteral("GPRS"), 0u, QStringLiteral("a"),
+                    QStringLiteral("GPRS"), 0u, QByteArray("internet") }));
     }
 
     // A declined warning with nothing connected is remembered for the next.
     void pendingActionKept()
     {
         QVERIFY(start({}, {}));
-        QString window = open(QStringLiteral("show_error_note"), { QStringLiteral("home_notification") }, LimitWindow,
-            question());
+        QString window = open(QStringLiteral("show_error_note"), { QStringLiteral("home_notification") },
+            LimitWindow, question());
         QVERIFY(answer(window, false));
         QVERIFY(m_daemon->waitForOutput(QStringLiteral("nums: 0")) > 0);
         QVERIFY(ping());
         QCOMPARE(dconf({ QStringLiteral("read"), autoconnect() }), QString());
 
         m_nexo->control(QLatin1String(Nexo), QStringLiteral("AddConnection"),
-            { QStringLiteral("GPRS"), 0u, QStringLiteral("a"), QStringLiteral("GPRS"), 0u, QByteArray("internet"), 2u });
-        window = open(QStringLiteral("show_error_note"), { QStringLiteral("roaming_notification") }, LimitWindow,
-            question());
+            { QStringLiteral("GPRS"), 0u, QStringLiteral("a"), QStringLiteral("GPRS"), 0u,
+                QByteArray("internet"), 2u });
+        window = open(QStringLiteral("show_error_note"), { QStringLiteral("roaming_notification") },
+            LimitWindow, question());
         QVERIFY(answer(window, false));
         QVERIFY(m_daemon->waitForOutput(QStringLiteral("disabling")) > 0);
         QVERIFY(ping());
@@ -257,7 +293,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("info");
         QTest::newRow("yes, with step") << true << "int64 10500000"
                                         << " You will be notified after every 10.5 MB of data.";
-        QTest::newRow("no, without step") << false << "" << " ";
+        QTest::newRow("no, without step") << false << ""
+                                          << " ";
     }
 
     void roamingQuestion()
@@ -265,7 +302,8 @@ private Q_SLOTS:
         QFETCH(bool, yes);
         QFETCH(QString, period);
         QFETCH(QString, info);
-        setConf(QStringLiteral("/korva/settings/datacounter/general/gprs_roaming_notification_period"), period);
+        setConf(
+            QStringLiteral("/korva/settings/datacounter/general/gprs_roaming_notification_period"), period);
         QVERIFY(start({}, {}));
         const QString window = open(QStringLiteral("show_roaming_dlg"), {}, RoamingWindow,
             QStringLiteral("Mobile data while roaming may be expensive. Allow data roaming?") + info);
@@ -279,8 +317,8 @@ private Q_SLOTS:
     void requestWhileOpen()
     {
         QVERIFY(start({}, {}));
-        const QString window = open(QStringLiteral("show_error_note"), { QStringLiteral("home_notification") },
-            LimitWindow, question());
+        const QString window = open(QStringLiteral("show_error_note"),
+            { QStringLiteral("home_notification") }, LimitWindow, question());
         QVERIFY(!window.isEmpty());
         request(QStringLiteral("show_roaming_dlg"));
         QVERIFY(m_daemon->waitForOutput(QStringLiteral("Update existing dialog")) > 0);
@@ -296,7 +334,8 @@ private Q_SLOTS:
     {
         QVERIFY(start({}, {}));
         request(QStringLiteral("show_error_note"), { QStringLiteral("home_notification ") });
-        QVERIFY(m_daemon->waitForOutput(QStringLiteral("Unexpected error received: \"home_notification \"")) > 0);
+        QVERIFY(
+            m_daemon->waitForOutput(QStringLiteral("Unexpected error received: \"home_notification \"")) > 0);
         QVERIFY(ping());
         QVERIFY(!m_daemon->output().contains(QLatin1String("Create dialog")));
     }

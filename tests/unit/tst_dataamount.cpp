@@ -22,8 +22,8 @@ private Q_SLOTS:
         const QChar arabic(0x066B);
         QTest::newRow("comma") << "12,5" << QChar('.') << quint64(12500000);
         QTest::newRow("full stop") << "12.5" << QChar(',') << quint64(12500000);
-        QTest::newRow("locale's point") << QString(QStringLiteral("12") + arabic + QStringLiteral("5")) << arabic
-                                        << quint64(12500000);
+        QTest::newRow("locale's point")
+            << QString(QStringLiteral("12") + arabic + QStringLiteral("5")) << arabic << quint64(12500000);
         QTest::newRow("bar") << "12|5" << QChar('.') << quint64(12500000);
         QTest::newRow("whole") << " 3 " << QChar('.') << quint64(3000000);
         QTest::newRow("minus one") << "-1" << QChar('.') << quint64(0);
@@ -82,8 +82,10 @@ private Q_SLOTS:
         QTest::addColumn<quint64>("clamped");
         QTest::newRow("1.2 MB") << quint64(1200000) << "1.2" << quint64(1200000);
         QTest::newRow("under 1 kB") << quint64(999) << "0.0" << quint64(999);
-        QTest::newRow("at the limit") << quint64(2147483647000000) << "2147483647.0" << quint64(2147483647000000);
-        QTest::newRow("over the limit") << quint64(2147483648000000) << "2147483648.0" << quint64(2147483647000000);
+        QTest::newRow("at the limit")
+            << quint64(2147483647000000) << "2147483647.0" << quint64(2147483647000000);
+        QTest::newRow("over the limit")
+            << quint64(2147483648000000) << "2147483648.0" << quint64(2147483647000000);
         QTest::newRow("largest") << Max << "18446744073709.6" << quint64(2147483647000000);
     }
 

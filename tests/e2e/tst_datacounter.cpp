@@ -154,9 +154,6 @@ private Q_SLOTS:
         QTest::newRow("home never") << "home"
                                     << "int64 600000"
                                     << "'qtn_cell_counters_never'" << plain;
-        QTest::newRow("home unset") << "home"
-                                    << "int64 600000"
-                                    << "" << plain;
         QTest::newRow("home date out of range") << "home"
                                                 << "int64 600000"
                                                 << "'31.2.2026'" << plain;
@@ -169,10 +166,6 @@ private Q_SLOTS:
                                  << "int64 9223372036854775807"
                                  << ""
                                  << "You have transferred 2,147,483,647 MB of data while roaming.";
-        QTest::newRow("negative counts 0") << "roaming"
-                                           << "int64 -5"
-                                           << ""
-                                           << "You have transferred 0 MB of data while roaming.";
     }
 
     void limitWarning()

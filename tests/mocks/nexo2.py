@@ -1,35 +1,19 @@
-'''Mock of the connectivity daemon (system bus, com.vexa.nexo2).
+'''Mock of the connectivity daemon (system bus, com.vexa.nexo2, object and
+interface /com/vexa/nexo2, com.vexa.nexo2; see data/dbus/com.vexa.nexo2.xml).
 
-Load with
-  /usr/bin/python3 -m dbusmock --template tests/mocks/nexo2.py -p '{...}'
+state_req() answers the number of connections, then sends one state_sig per
+connection. disconnect_req(0x8000, six identity values) answers, then sends
+that connection's state_sig with state 0 and forgets it; an unknown identity
+fails with com.vexa.nexo2.Error.NotFound.
 
-Object /com/vexa/nexo2, interface com.vexa.nexo2:
-  state_req() -> u             number of connections; right after the reply
-                               one state_sig per connection, in the order
-                               they were added
-  disconnect_req(u flags, s service_type, u service_attrs, s service_id,
-                 s network_type, u network_attrs, ay network_id)
-                               the connection with exactly these six values
-                               goes: reply, then its state_sig with state 0.
-                               No such connection: com.vexa.nexo2.Error.NotFound
-  signal state_sig(s service_type, u service_attrs, s service_id,
-                   s network_type, u network_attrs, ay network_id,
-                   s error, u state)          state 0 = disconnected
+Parameters (JSON, optional):
+  connections  [[service_type, service_attrs, service_id, network_type,
+                 network_attrs, network_id (text), state], ...]   (default [])
+  answer       state_req: "normal" | "error" (com.vexa.nexo2.Error.Failed)
+               | "noargs" (empty reply) | "hang" (no reply)   (default normal)
 
-Parameters (JSON keys, all optional):
-  connections   list of [service_type, service_attrs, service_id,
-                network_type, network_attrs, network_id (text), state]
-                                                  (default: none)
-  answer        how state_req answers            (default "normal")
-                "normal" | "error" (com.vexa.nexo2.Error.Failed)
-                | "noargs" (a reply without arguments)
-                | "hang" (no reply at all)
-
-Control methods (org.freedesktop.DBus.Mock on /com/vexa/nexo2):
-  AddConnection(s, u, s, s, u, ay, u state)  one more connection
-  SetAnswer(s)                               switch the answer mode
-
-Every call, control ones included, is in the call log of /com/vexa/nexo2.
+Control (org.freedesktop.DBus.Mock): AddConnection(s u s s u ay u state),
+SetAnswer(s). Every call is in the call log of /com/vexa/nexo2.
 '''
 
 import dbus

@@ -24,19 +24,12 @@ private Q_SLOTS:
         QTest::newRow("full stop") << "12.5" << QChar(',') << quint64(12500000);
         QTest::newRow("locale's point")
             << QString(QStringLiteral("12") + arabic + QStringLiteral("5")) << arabic << quint64(12500000);
-        QTest::newRow("bar") << "12|5" << QChar('.') << quint64(12500000);
         QTest::newRow("whole") << " 3 " << QChar('.') << quint64(3000000);
         QTest::newRow("minus one") << "-1" << QChar('.') << quint64(0);
-        QTest::newRow("negative tenth") << "-0.1" << QChar('.') << quint64(0);
         QTest::newRow("rounds to a tenth") << "12.26" << QChar('.') << quint64(12300000);
-        QTest::newRow("below half a tenth") << "0.04" << QChar('.') << quint64(0);
         QTest::newRow("second separator") << "1.2.3" << QChar('.') << quint64(0);
         QTest::newRow("garbage") << "ten" << QChar('.') << quint64(0);
-        QTest::newRow("nan") << "nan.5" << QChar('.') << quint64(0);
-        QTest::newRow("empty") << "" << QChar('.') << quint64(0);
         QTest::newRow("too many digits") << "99999999999999999999999" << QChar('.') << Max;
-        QTest::newRow("times 10^6 overflows") << "18446744073710" << QChar('.') << Max;
-        QTest::newRow("huge with point") << "1.5e300" << QChar('.') << Max;
         QTest::newRow("beyond a double") << "1.5e400" << QChar('.') << Max;
         QTest::newRow("regex character as point") << "7]5" << QChar(']') << quint64(7500000);
     }
@@ -56,16 +49,11 @@ private Q_SLOTS:
         QTest::newRow("unset") << QVariant() << quint64(0);
         QTest::newRow("int64") << QVariant(qlonglong(700000)) << quint64(700000);
         QTest::newRow("negative") << QVariant(qlonglong(-1)) << quint64(0);
-        QTest::newRow("int32") << QVariant(int(500000)) << quint64(500000);
         QTest::newRow("uint64 max") << QVariant(Max) << Max;
-        QTest::newRow("double") << QVariant(1.5e6) << quint64(1500000);
         QTest::newRow("double beyond 64 bits") << QVariant(1e30) << Max;
-        QTest::newRow("nan") << QVariant(std::numeric_limits<double>::quiet_NaN()) << quint64(0);
         QTest::newRow("infinity") << QVariant(std::numeric_limits<double>::infinity()) << quint64(0);
-        QTest::newRow("text") << QVariant(QStringLiteral("123")) << quint64(123);
         QTest::newRow("text too long") << QVariant(QStringLiteral("99999999999999999999999")) << Max;
         QTest::newRow("garbage") << QVariant(QStringLiteral("12abc")) << quint64(0);
-        QTest::newRow("boolean") << QVariant(true) << quint64(0);
     }
 
     void confValue()
@@ -81,9 +69,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<quint64>("clamped");
         QTest::newRow("1.2 MB") << quint64(1200000) << "1.2" << quint64(1200000);
-        QTest::newRow("under 1 kB") << quint64(999) << "0.0" << quint64(999);
-        QTest::newRow("at the limit")
-            << quint64(2147483647000000) << "2147483647.0" << quint64(2147483647000000);
         QTest::newRow("over the limit")
             << quint64(2147483648000000) << "2147483648.0" << quint64(2147483647000000);
         QTest::newRow("largest") << Max << "18446744073709.6" << quint64(2147483647000000);
@@ -111,8 +96,6 @@ private Q_SLOTS:
         QTest::addColumn<QVariant>("value");
         QTest::newRow("no service") << "/korva/test/key" << QVariant(1);
         QTest::newRow("dir path") << "/korva/test/" << QVariant(1);
-        QTest::newRow("double slash") << "/korva//key" << QVariant(true);
-        QTest::newRow("relative") << "korva/key" << QVariant(qlonglong(5));
         QTest::newRow("no stored type") << "/korva/test/key" << QVariant(QSize(1, 1));
     }
 

@@ -2,6 +2,8 @@
 
 #include "DataAmount.h"
 
+#include <common/Vocabulary.h>
+
 #include <platform/DBusShape.h>
 #include <platform/Trace.h>
 #include <platform/cellular/SIMIdentity.h>
@@ -164,7 +166,7 @@ void DataCounterIf::confirmContinue(const QString& type)
                           .arg(total, date);
     }
     qDebug() << "details.length()" << details.size();
-    Q_EMIT NGFEvent(QStringLiteral("warning_strong"));
+    Q_EMIT NGFEvent(KorvaFeedback::WarningStrong);
 
     const QString question = qtTrId("qtn_cell_warning_dialog_question");
     if (m_dialog) {

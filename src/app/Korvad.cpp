@@ -2,6 +2,7 @@
 
 #include <common/Vocabulary.h>
 
+#include <datacounter/DataCounterIf.h>
 #include <notify/KorvaUI.h>
 #include <notify/Notifier.h>
 #include <notify/PavoIf.h>
@@ -27,6 +28,9 @@ Korvad::Korvad(QObject* parent)
     connect(provisioning, &Provisioning::showNotification, notifier, &Notifier::showNotification,
         Qt::QueuedConnection);
     connect(provisioning, &Provisioning::NGFEvent, notifier, &Notifier::playNGFEvent, Qt::QueuedConnection);
+    // The data counter's bus object is a plain one of its own.
+    dataCounter = new DataCounterIf(new QObject(this));
+    connect(dataCounter, &DataCounterIf::NGFEvent, notifier, &Notifier::playNGFEvent, Qt::QueuedConnection);
     if (auto* app = Tarn::Application::instance())
         connect(app, &Tarn::Application::prestartReleased, this, &Korvad::prestartReleased);
 }

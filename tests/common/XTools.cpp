@@ -1,5 +1,6 @@
 #include "XTools.h"
 
+#include <QHash>
 #include <QProcess>
 
 namespace XTools {
@@ -67,6 +68,20 @@ bool click(int x, int y)
     args << QString::number(x) << QString::number(y) << QStringLiteral("click") << QStringLiteral("1");
     run(QStringLiteral("xdotool"), args, &rc);
     return rc == 0;
+}
+
+bool pressDialogButton(const QString& windowId, bool positive)
+{
+    QHash<QString, int> g;
+    const QString geometry = run(QStringLiteral("xdotool"),
+        { QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), windowId });
+    for (const QString& line : geometry.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        g.insert(line.section(QLatin1Char('='), 0, 0), line.section(QLatin1Char('='), 1).toInt());
+    if (g.value(QStringLiteral("WIDTH")) <= 0)
+        return false;
+    // The button row: 64 px high, 24 px above the bottom edge.
+    return click(g[QStringLiteral("X")] + g[QStringLiteral("WIDTH")] * (positive ? 1 : 3) / 4,
+        g[QStringLiteral("Y")] + g[QStringLiteral("HEIGHT")] - 24 - 32);
 }
 
 QString xprop(const QString& windowId, const QString& property)

@@ -13,6 +13,8 @@ bool key(const QString& windowId, const QString& keyName);
 // Types `text` (any characters, also outside the keyboard map) into the window.
 bool type(const QString& windowId, const QString& text);
 bool click(int x, int y);
+// Taps the left (positive) or right button of a Yes/No dialog.
+bool pressDialogButton(const QString& windowId, bool positive);
 QString xprop(const QString& windowId, const QString& property);
 // Saves a PNG of the whole screen (needs ImageMagick's convert).
 bool screenshot(const QString& pngPath);

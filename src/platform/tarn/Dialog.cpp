@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -162,7 +163,11 @@ void Dialog::placeOnScreen()
     const QRect area = screen->geometry();
     const int width = area.width() - 32;
     setFixedWidth(width);
-    adjustSize();
+    // Wrapped texts need the height for this width, not for their own hint.
+    QLayout* l = layout();
+    l->activate();
+    const int hfw = l->hasHeightForWidth() ? l->totalHeightForWidth(width) : 0;
+    resize(width, qMax(hfw, sizeHint().height()));
     move(area.x() + (area.width() - width) / 2, area.y() + (area.height() - height()) / 2);
 }
 

@@ -54,6 +54,10 @@ public:
     // Modal run: returns the value of the button pressed.
     int exec() override;
 
+    // Full screen width, centred, as tall as the content needs; again after
+    // the content changed.
+    void placeOnScreen();
+
 public Q_SLOTS:
     void disappear();
     void done(int result) override;
@@ -62,8 +66,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void placeOnScreen();
-
     QLabel* m_title;
     QVBoxLayout* m_body;
     QHBoxLayout* m_buttonRow;

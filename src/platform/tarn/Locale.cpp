@@ -107,7 +107,12 @@ QString Locale::mediumDateTimeFormat() const
     QString time = m_locale.timeFormat(QLocale::ShortFormat);
     if (!time.contains(QLatin1String("ss")))
         time.replace(QLatin1String("mm"), QLatin1String("mm:ss"));
-    return QStringLiteral("d MMM yyyy ") + time;
+    return mediumDateFormat() + QLatin1Char(' ') + time;
+}
+
+QString Locale::mediumDateFormat() const
+{
+    return QStringLiteral("d MMM yyyy");
 }
 
 QString Locale::formatDateTime(const QDateTime& dateTime, DateType date, TimeType time) const
@@ -117,7 +122,9 @@ QString Locale::formatDateTime(const QDateTime& dateTime, DateType date, TimeTyp
     const QLocale::FormatType dateFormat = date >= DateLong ? QLocale::LongFormat : QLocale::ShortFormat;
     const QLocale::FormatType timeFormat = time >= TimeLong ? QLocale::LongFormat : QLocale::ShortFormat;
     QStringList parts;
-    if (date != DateNone)
+    if (date == DateMedium)
+        parts << m_locale.toString(dateTime.date(), mediumDateFormat());
+    else if (date != DateNone)
         parts << m_locale.toString(dateTime.date(), dateFormat);
     if (time != TimeNone)
         parts << m_locale.toString(dateTime.time(), timeFormat);
@@ -132,6 +139,11 @@ QString Locale::formatNumber(qlonglong number) const
 QString Locale::formatNumber(double number, int precision) const
 {
     return m_locale.toString(number, 'f', precision);
+}
+
+QString Locale::formatNumber(double number) const
+{
+    return m_locale.toString(number, 'f', QLocale::FloatingPointShortest);
 }
 
 QChar Locale::decimalPoint() const

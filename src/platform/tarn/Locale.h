@@ -37,8 +37,11 @@ public:
     QLocale qlocale() const { return m_locale; }
     QString formatDateTime(const QDateTime& dateTime, DateType date, TimeType time) const;
     QString mediumDateTimeFormat() const;
+    QString mediumDateFormat() const;
     QString formatNumber(qlonglong number) const;
     QString formatNumber(double number, int precision) const;
+    // As few decimals as the number needs, with the locale's grouping.
+    QString formatNumber(double number) const;
     QChar decimalPoint() const;
     // Every decimal digit of any script (Arabic-Indic, Devanagari, ...) as
     // the Latin digit of the same value; everything else unchanged.

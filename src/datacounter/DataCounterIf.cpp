@@ -1,0 +1,366 @@
+#include "DataCounterIf.h"
+
+#include "DataAmount.h"
+
+#include <common/Vocabulary.h>
+
+#include <platform/DBusShape.h>
+#include <platform/Trace.h>
+#include <platform/cellular/SIMIdentity.h>
+#include <platform/tarn/ConfItem.h>
+#include <platform/tarn/Dialog.h>
+#include <platform/tarn/Locale.h>
+#include <platform/tarn/StylableWidget.h>
+
+#include <QDBusAbstractInterface>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDate>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString TransferPrefix = QStringLiteral("/korva/settings/datacounter/transfer/");
+const QString GeneralPrefix = QStringLiteral("/korva/settings/datacounter/general/");
+const QString RoamingPermissionKey
+    = QStringLiteral("/system/olmo/connectivity/network_type/GPRS/gprs_roaming_permission");
+const QString AutoconnectKey = QStringLiteral("/system/olmo/connectivity/IAP/%1/autoconnect");
+const QString HomeWarning = QStringLiteral("home_notification");
+const QString RoamingWarning = QStringLiteral("roaming_notification");
+const char* const CountersNever = "qtn_cell_counters_never";
+constexpr uint DisconnectFlags = 0x8000;
+// The connectivity daemon's state of a connection that is down.
+constexpr uint NexoStateDisconnected = 0;
+
+// Asks nothing when created: a hung daemon costs one bounded call, not an
+// extra introspection at D-Bus's default timeout.
+class NexoProxy : public QDBusAbstractInterface
+{
+public:
+    explicit NexoProxy(QObject* parent)
+        : QDBusAbstractInterface(QLatin1String(DataCounterIf::NexoService),
+            QLatin1String(DataCounterIf::NexoPath), DataCounterIf::NexoInterface,
+            QDBusConnection::systemBus(), parent)
+    {
+        setTimeout(DataCounterIf::NexoTimeoutMs);
+    }
+};
+
+QVariant confValue(const QString& key, QObject* owner)
+{
+    // A fresh item per access: the store is the only state.
+    auto* item = new Tarn::ConfItem(key, owner);
+    const QVariant value = item->value();
+    delete item;
+    return value;
+}
+
+void setConf(const QString& key, const QVariant& value, QObject* owner)
+{
+    auto* item = new Tarn::ConfItem(key, owner);
+    item->set(value);
+    delete item;
+}
+
+const Tarn::Locale& locale()
+{
+    static Tarn::Locale system;
+    const Tarn::Locale* current = Tarn::Locale::defaultLocale();
+    return current ? *current : system;
+}
+
+QLabel* queryLabel(const QString& text, const QString& styleName)
+{
+    auto* label = new QLabel(text);
+    Tarn::StylableWidget::setStyleName(label, styleName);
+    label->setObjectName(styleName);
+    label->setAlignment(Qt::AlignCenter);
+    label->setWordWrap(true);
+    return label;
+}
+
+// Log lines carry what a peer sent, cut to a readable size.
+QString shortened(const QString& text)
+{
+    return text.size() > 200 ? text.left(200) + QStringLiteral("...") : text;
+}
+
+} // namespace
+
+DataCounterIf::DataCounterIf(QObject* parent)
+    : QDBusAbstractAdaptor(parent)
+{
+    QDBusConnection bus = QDBusConnection::systemBus();
+    if (bus.registerObject(QLatin1String(Path), parent, QDBusConnection::ExportAdaptors)) {
+        if (!bus.registerService(QLatin1String(Service)))
+            qWarning() << "failed to register systemBus service" << Service << bus.lastError().message();
+    } else {
+        qWarning() << "failed to register systemBus object" << Path;
+    }
+    connect(
+        this, &DataCounterIf::doConfirmRoaming, this, &DataCounterIf::confirmRoaming, Qt::QueuedConnection);
+    connect(
+        this, &DataCounterIf::doConfirmContinue, this, &DataCounterIf::confirmContinue, Qt::QueuedConnection);
+}
+
+void DataCounterIf::show_roaming_dlg()
+{
+    KTRACE();
+    Q_EMIT doConfirmRoaming();
+}
+
+void DataCounterIf::show_error_note(const QString& errorMessage)
+{
+    KTRACE() << shortened(errorMessage);
+    if (errorMessage == HomeWarning || errorMessage == RoamingWarning)
+        Q_EMIT doConfirmContinue(errorMessage);
+    else
+        qWarning().noquote() << "Unexpected error received:"
+                             << QLatin1Char('"') + shortened(errorMessage) + QLatin1Char('"');
+}
+
+QString DataCounterIf::megabytesText(const DataAmount& amount) const
+{
+    return locale().formatNumber(amount.megabytes());
+}
+
+void DataCounterIf::confirmRoaming()
+{
+    KTRACE();
+    QString info;
+    const DataAmount step = DataAmount::fromConfValue(
+        confValue(GeneralPrefix + QStringLiteral("gprs_roaming_notification_period"), this));
+    if (!step.isZero())
+        info = qtTrId("qtn_cell_roaming_dialog_warning_info").arg(megabytesText(step));
+    const QString question = qtTrId("qtn_cell_roaming_dialog_question");
+    if (!m_dialog) {
+        const bool yes = showDialog(question, info);
+        Q_EMIT roaming(yes);
+    } else {
+        updateDialog(question, info);
+    }
+}
+
+void DataCounterIf::confirmContinue(const QString& type)
+{
+    KTRACE() << type;
+    QString details;
+    if (type == HomeWarning || type == RoamingWarning) {
+        const bool home = type == HomeWarning;
+        const QString kind = home ? QStringLiteral("home") : QStringLiteral("roaming");
+        const QVariant reset
+            = confValue(GeneralPrefix + QStringLiteral("gprs_%1_last_reset").arg(kind), this);
+        const DataAmount tx = DataAmount::fromConfValue(
+            confValue(TransferPrefix + QStringLiteral("gprs_%1_tx_bytes").arg(kind), this));
+        const DataAmount rx = DataAmount::fromConfValue(
+            confValue(TransferPrefix + QStringLiteral("gprs_%1_rx_bytes").arg(kind), this));
+        const QString total = megabytesText((tx + rx).clamped());
+        const QString date = localDateString(reset.toString());
+        if (date.isEmpty())
+            details = qtTrId(home ? "qtn_cell_warning_dialog_info_home_n" : "qtn_cell_warning_dialog_info_n")
+                          .arg(total);
+        else
+            details = qtTrId(home ? "qtn_cell_warning_dialog_info_home" : "qtn_cell_warning_dialog_info")
+                          .arg(total, date);
+    }
+    qDebug() << "details.length()" << details.size();
+    Q_EMIT NGFEvent(KorvaFeedback::WarningStrong);
+
+    const QString question = qtTrId("qtn_cell_warning_dialog_question");
+    if (m_dialog) {
+        updateDialog(question, details);
+        return;
+    }
+    if (showDialog(question, details))
+        return;
+    if (type == HomeWarning)
+        m_pendingActions |= NoHomeAutoconnect;
+    else if (type == RoamingWarning)
+        m_pendingActions |= ForbidRoaming;
+    getConnectionStatus();
+}
+
+bool DataCounterIf::showDialog(const QString& title, const QString& text)
+{
+    qDebug() << "Create dialog";
+    KTRACE() << title << text;
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_titleLabel = queryLabel(title, QStringLiteral("CommonQueryTitle"));
+    m_textLabel = queryLabel(text, QStringLiteral("CommonQueryText"));
+    layout->addWidget(m_titleLabel);
+    layout->addWidget(m_textLabel);
+    layout->addWidget(queryLabel(QString(), QStringLiteral("CommonSmallSpacer")));
+
+    auto* dialog = new Tarn::Dialog(QString(), Tarn::Dialog::Yes | Tarn::Dialog::No);
+    dialog->setObjectName(QStringLiteral("dataCounterDialog"));
+    dialog->setCentralWidget(central);
+    dialog->setSystemModal(true);
+    // No title bar is shown; the window's name still tells the question.
+    dialog->setWindowTitle(title);
+    m_dialog = dialog;
+
+    qDebug() << "do exec...";
+    const int result = dialog->exec();
+    const bool yes = result == Tarn::Dialog::Yes;
+    qDebug() << "...confirmed:" << (yes ? "true" : "false");
+    m_dialog = nullptr;
+    dialog->deleteLater();
+    qDebug() << "Delete later";
+    return yes;
+}
+
+void DataCounterIf::updateDialog(const QString& title, const QString& text)
+{
+    if (!m_dialog)
+        return;
+    qDebug() << "Update existing dialog";
+    KTRACE() << title << text;
+    if (m_titleLabel && m_titleLabel->text() != title) {
+        m_titleLabel->setText(title);
+        m_dialog->setWindowTitle(title);
+    }
+    if (m_textLabel && m_textLabel->text() != text)
+        m_textLabel->setText(text);
+    m_dialog->placeOnScreen();
+}
+
+void DataCounterIf::getConnectionStatus()
+{
+    KTRACE() << m_pendingActions;
+    if (!m_nexo) {
+        m_nexo = new NexoProxy(this);
+        qDebug() << "nexo valid:" << m_nexo->isValid() << m_nexo->lastError().name();
+    }
+    int count = -1;
+    bool connected = false;
+    if (m_nexo->isValid()) {
+        connected = QDBusConnection::systemBus().connect(QLatin1String(NexoService), QLatin1String(NexoPath),
+            QLatin1String(NexoInterface), QStringLiteral("state_sig"), QStringLiteral("sussuaysu"), this,
+            SLOT(handleConnectionStatus(QString, uint, QString, QString, uint, QByteArray, QString, uint)));
+    }
+    if (connected) {
+        const QDBusMessage reply = m_nexo->call(QStringLiteral("state_req"));
+        if (reply.type() == QDBusMessage::ErrorMessage)
+            qDebug().noquote() << "error reply:" << reply.errorName();
+        else if (reply.type() != QDBusMessage::ReplyMessage || reply.signature().isEmpty())
+            qDebug() << "reply type:" << reply.type();
+        else if (DBusShape::expectShape(reply, QLatin1String("u"), "connectivity daemon state_req"))
+            count = int(qMin(reply.arguments().constFirst().toUInt(), uint(INT_MAX)));
+    }
+    qDebug() << "connected:" << connected << "nums:" << count;
+    if (count < 1) {
+        // Nothing to wait for: the pending actions stay for the next warning.
+        disconnectNexo();
+    }
+}
+
+void DataCounterIf::disconnectNexo()
+{
+    KTRACE();
+    QDBusConnection::systemBus().disconnect(QLatin1String(NexoService), QLatin1String(NexoPath),
+        QLatin1String(NexoInterface), QStringLiteral("state_sig"), QStringLiteral("sussuaysu"), this,
+        SLOT(handleConnectionStatus(QString, uint, QString, QString, uint, QByteArray, QString, uint)));
+    delete m_nexo;
+    m_nexo = nullptr;
+}
+
+void DataCounterIf::handleConnectionStatus(const QString& st, uint sa, const QString& si, const QString& nt,
+    uint na, const QByteArray& ni, const QString& error, uint status)
+{
+    KTRACE() << st << sa << si << nt << na << ni.size() << error << status;
+    if (status == NexoStateDisconnected) {
+        qDebug() << "NEXO_STATE_DISCONNECTED";
+        if (m_pendingActions & NoHomeAutoconnect) {
+            qDebug() << "disable autoconnect (home)";
+            disableAutoConnect();
+        }
+        if (m_pendingActions & ForbidRoaming) {
+            qDebug() << "disable roaming";
+            setConf(RoamingPermissionKey, 0, this);
+        }
+        m_pendingActions = 0;
+        disconnectNexo();
+        return;
+    }
+    if (!m_nexo) {
+        qDebug() << "NEXO IF IS NULL!!!";
+        return;
+    }
+    // Every connection reported while listening is asked to go down; the
+    // proxy stays until one of them reports that it is.
+    const QDBusMessage reply
+        = m_nexo->call(QStringLiteral("disconnect_req"), DisconnectFlags, st, sa, si, nt, na, ni);
+    switch (reply.type()) {
+    case QDBusMessage::ErrorMessage:
+        qDebug().noquote() << "error reply:" << reply.errorName();
+        break;
+    case QDBusMessage::ReplyMessage:
+        // The proxy pads an empty reply with one invalid value.
+        if (reply.signature().isEmpty())
+            qDebug() << "args:" << 0 << "is:"
+                     << "kissa";
+        else
+            qDebug() << "args:" << reply.arguments().size() << "is:" << reply.arguments().constFirst();
+        break;
+    default:
+        qDebug() << "reply type:" << reply.type();
+        break;
+    }
+}
+
+void DataCounterIf::disableAutoConnect()
+{
+    if (!m_simIdentity)
+        m_simIdentity = new Cellular::SIM::SIMIdentity(this);
+    if (!m_simIdentity->isValid()) {
+        KTRACE() << "no SIM identity";
+        return;
+    }
+    qDebug() << "requesting imsi";
+    connect(m_simIdentity, &Cellular::SIM::SIMIdentity::imsiComplete, this, &DataCounterIf::imsiComplete,
+        Qt::UniqueConnection);
+    m_simIdentity->imsi();
+}
+
+void DataCounterIf::imsiComplete(const QString& imsi, Cellular::SIM::SIMError error)
+{
+    KTRACE() << error;
+    // It is still sending this answer.
+    if (m_simIdentity)
+        m_simIdentity->deleteLater();
+    m_simIdentity = nullptr;
+    if (error != Cellular::SIM::NoError)
+        return;
+    // The IMSI becomes part of a key path: anything but an IMSI's digits
+    // could name another key.
+    static const QRegularExpression imsiDigits(QStringLiteral("^[0-9]{5,15}$"));
+    if (!imsiDigits.match(imsi).hasMatch()) {
+        qWarning("SIM identity is not an IMSI (%lld characters); autoconnect left as it is",
+            qlonglong(imsi.size()));
+        return;
+    }
+    const QString key = AutoconnectKey.arg(imsi);
+    qDebug() << "disabling" << key;
+    setConf(key, false, this);
+}
+
+QString DataCounterIf::localDateString(const QString& text)
+{
+    if (text == QLatin1String(CountersNever))
+        return QString();
+    const QStringList parts = text.split(QLatin1Char('.'));
+    if (parts.size() <= 2)
+        return QString();
+    bool dayOk = false, monthOk = false, yearOk = false;
+    const QDate date(parts.at(2).toInt(&yearOk), parts.at(1).toInt(&monthOk), parts.at(0).toInt(&dayOk));
+    // Out-of-range parts make no date at all, as an unset one.
+    if (!dayOk || !monthOk || !yearOk || !date.isValid() || date.year() < 1)
+        return QString();
+    return locale().formatDateTime(
+        QDateTime(date, QTime(0, 0)), Tarn::Locale::DateMedium, Tarn::Locale::TimeNone);
+}

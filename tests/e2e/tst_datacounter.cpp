@@ -1,0 +1,339 @@
+#include <DaemonProcess.h>
+#include <MockService.h>
+#include <XTools.h>
+
+#include <QDBusConnectionInterface>
+#include <QDBusServiceWatcher>
+#include <QSignalSpy>
+#include <QTest>
+
+// The roaming question and the data-limit warnings of the real daemon, asked
+// over the system bus, with counters in a private dconf, a simulated
+// connectivity daemon and a simulated SIM.
+class TestDataCounter : public QObject
+{
+    Q_OBJECT
+
+    static constexpr const char* Service = "com.vexa.korva_ui";
+    static constexpr const char* Path = "/com/vexa/korva_ui";
+    static constexpr const char* Nexo = "/com/vexa/nexo2";
+    static constexpr const char* LimitWindow = "^Data limit reached";
+    static constexpr const char* RoamingWindow = "Allow data roaming";
+    static QString question() { return QStringLiteral("Data limit reached. Continue using mobile data?"); }
+    static QString homeText()
+    {
+        return QStringLiteral("You have transferred 1.2 MB of data in your home network");
+    }
+    static QString autoconnect()
+    {
+        return QStringLiteral("/system/olmo/connectivity/IAP/244051234567890/autoconnect");
+    }
+    static QString permission()
+    {
+        return QStringLiteral("/system/olmo/connectivity/network_type/GPRS/gprs_roaming_permission");
+    }
+    static QVariantList connection(const QString& id)
+    {
+        return { QStringLiteral("GPRS"), 0, id, QStringLiteral("GPRS"), 0, QStringLiteral("internet"), 2 };
+    }
+
+    QScopedPointer<MockService> m_ofono, m_nexo;
+    QScopedPointer<DaemonProcess> m_daemon;
+    QList<bool> m_roaming;
+
+    static QString dconf(const QStringList& args)
+    {
+        return XTools::run(QStringLiteral("dconf"), args).trimmed();
+    }
+    static void setConf(const QString& key, const QString& value)
+    {
+        if (!value.isEmpty())
+            dconf({ QStringLiteral("write"), key, value });
+    }
+
+    bool start(QVariantMap ofono, const QVariantMap& nexo, bool nexoUp = true)
+    {
+        // A SIM without PIN lock: its IMSI can be read.
+        ofono.insert(QStringLiteral("pin_locked"), ofono.value(QStringLiteral("pin_locked"), false));
+        m_ofono.reset(new MockService(
+            QStringLiteral("ofono_sim"), QStringLiteral("org.ofono"), MockService::SystemBus, ofono));
+        m_nexo.reset(new MockService(
+            QStringLiteral("nexo2"), QStringLiteral("com.vexa.nexo2"), MockService::SystemBus, nexo));
+        if (!m_ofono->start() || (nexoUp && !m_nexo->start()))
+            return false;
+        QDBusConnection bus = QDBusConnection::systemBus();
+        QDBusServiceWatcher watcher(QLatin1String(Service), bus, QDBusServiceWatcher::WatchForRegistration);
+        QSignalSpy up(&watcher, &QDBusServiceWatcher::serviceRegistered);
+        m_daemon.reset(new DaemonProcess);
+        return m_daemon->start()
+            && (bus.interface()->isServiceRegistered(QLatin1String(Service)) || up.wait(20000));
+    }
+
+    static void request(const QString& method, const QVariantList& args = {})
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            QLatin1String(Service), QLatin1String(Path), QLatin1String(Service), method);
+        call.setArguments(args);
+        QDBusConnection::systemBus().send(call);
+    }
+
+    // A round trip through the daemon's event loop on the system bus, after
+    // which every signal it sent before has arrived here.
+    bool ping()
+    {
+        // A caller that waits gets an (empty) reply once the request was handled.
+        QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(Service), QLatin1String(Path),
+            QLatin1String(Service), QStringLiteral("show_error_note"));
+        call << QStringLiteral("ping");
+        const bool ok = QDBusConnection::systemBus().call(call, QDBus::Block, 20000).type()
+            == QDBusMessage::ReplyMessage;
+        QCoreApplication::processEvents();
+        return ok;
+    }
+
+    // Opens a dialog by `method` and checks the two texts it shows.
+    QString open(const QString& method, const QVariantList& args, const char* window, const QString& texts)
+    {
+        request(method, args);
+        const QStringList windows = XTools::findWindows(QLatin1String(window), true);
+        if (windows.size() != 1)
+            return QString();
+        if (m_daemon->waitForOutput(QStringLiteral("showDialog(const QString&, const QString&): ") + texts)
+            < 0)
+            return QString();
+        return windows.first();
+    }
+
+    bool answer(const QString& window, bool yes)
+    {
+        return XTools::pressDialogButton(window, yes)
+            && m_daemon->waitForOutput(
+                   yes ? QStringLiteral("confirmed: true") : QStringLiteral("confirmed: false"))
+            > 0;
+    }
+
+    void checkUntouched()
+    {
+        QVERIFY(m_nexo->calls(QLatin1String(Nexo), QStringLiteral("state_req")).isEmpty());
+        QCOMPARE(dconf({ QStringLiteral("dump"), QStringLiteral("/system/") }), QString());
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(QDBusConnection::systemBus().connect(QLatin1String(Service), QLatin1String(Path),
+            QLatin1String(Service), QStringLiteral("roaming"), this, SLOT(onRoaming(bool))));
+    }
+
+    void init()
+    {
+        m_roaming.clear();
+        dconf({ QStringLiteral("reset"), QStringLiteral("-f"), QStringLiteral("/") });
+    }
+
+    void cleanup()
+    {
+        m_daemon.reset();
+        m_nexo.reset();
+        m_ofono.reset();
+    }
+
+    void onRoaming(bool yes) { m_roaming << yes; }
+
+    // Yes to every warning: its texts as shown, and nothing else happens.
+    void limitWarning_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("bytes");
+        QTest::addColumn<QString>("reset");
+        QTest::addColumn<QString>("details");
+        const QString since = homeText() + QStringLiteral(" since 5 Mar 2026.");
+        const QString plain = homeText() + QStringLiteral(".");
+        QTest::newRow("home since") << "home"
+                                    << "int64 600000"
+                                    << "'5.3.2026'" << since;
+        QTest::newRow("home never") << "home"
+                                    << "int64 600000"
+                                    << "'qtn_cell_counters_never'" << plain;
+        QTest::newRow("home date out of range") << "home"
+                                                << "int64 600000"
+                                                << "'31.2.2026'" << plain;
+        QTest::newRow("roaming since")
+            << "roaming"
+            << "int64 600000"
+            << "'5.3.2026'"
+            << "You have transferred 1.2 MB of data while roaming since 5 Mar 2026.";
+        QTest::newRow("clamped") << "roaming"
+                                 << "int64 9223372036854775807"
+                                 << ""
+                                 << "You have transferred 2,147,483,647 MB of data while roaming.";
+    }
+
+    void limitWarning()
+    {
+        QFETCH(QString, type);
+        QFETCH(QString, bytes);
+        QFETCH(QString, reset);
+        QFETCH(QString, details);
+        const QString transfer = QStringLiteral("/korva/settings/datacounter/transfer/gprs_%1_").arg(type);
+        setConf(transfer + QStringLiteral("tx_bytes"), bytes);
+        setConf(transfer + QStringLiteral("rx_bytes"), bytes);
+        setConf(QStringLiteral("/korva/settings/datacounter/general/gprs_%1_last_reset").arg(type), reset);
+        QVERIFY(start({}, { { QStringLiteral("connections"), QVariantList { connection("a") } } }));
+
+        const QString window = open(QStringLiteral("show_error_note"),
+            { type + QStringLiteral("_notification") }, LimitWindow, question() + QLatin1Char(' ') + details);
+        QVERIFY2(!window.isEmpty(), qPrintable(m_daemon->output()));
+        QVERIFY(m_daemon->waitForOutput(QStringLiteral("playNGFEvent(QString): \"warning_strong\"")) > 0);
+        QVERIFY(answer(window, true));
+        QVERIFY(ping());
+        checkUntouched();
+    }
+
+    // No to a warning: the connections go down, then the setting follows.
+    void declined_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QVariantMap>("ofono");
+        QTest::addColumn<QVariantMap>("nexo");
+        QTest::addColumn<bool>("nexoUp");
+        QTest::addColumn<int>("disconnects");
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<QString>("logged");
+        const QVariantMap one { { QStringLiteral("connections"), QVariantList { connection("a") } } };
+        const QVariantMap two { { QStringLiteral("connections"),
+            QVariantList { connection("a"), connection("b") } } };
+        const QString off = QStringLiteral("[olmo/connectivity/IAP/244051234567890]\nautoconnect=false");
+        const QString noRoaming
+            = QStringLiteral("[olmo/connectivity/network_type/GPRS]\ngprs_roaming_permission=0");
+        const QVariantMap sim;
+        QTest::newRow("home") << "home" << sim << one << true << 1 << off << "disabling";
+        QTest::newRow("roaming") << "roaming" << sim << one << true << 1 << noRoaming << "disable roaming";
+        QTest::newRow("two connections") << "home" << sim << two << true << 2 << off << "disabling";
+        QTest::newRow("no connection") << "home" << sim << QVariantMap() << true << 0 << ""
+                                       << "nums: 0";
+        QTest::newRow("daemon absent") << "home" << sim << QVariantMap() << false << 0 << ""
+                                       << "nexo valid: false";
+        QTest::newRow("daemon erroring")
+            << "home" << sim << QVariantMap { { QStringLiteral("answer"), "error" } } << true << 0 << ""
+            << "error reply: com.vexa.nexo2.Error.Failed";
+        QTest::newRow("daemon hung") << "home" << sim << QVariantMap { { QStringLiteral("answer"), "hang" } }
+                                     << true << 0 << ""
+                                     << "error reply: org.freedesktop.DBus.Error.NoReply";
+        QTest::newRow("IMSI unreadable")
+            << "home" << QVariantMap { { QStringLiteral("pin_locked"), true } } << one << true << 1 << ""
+            << "SimNotReady";
+        QTest::newRow("IMSI not digits")
+            << "home" << QVariantMap { { QStringLiteral("imsi"), "24405/../../x" } } << one << true << 1 << ""
+            << "is not an IMSI";
+    }
+
+    void declined()
+    {
+        QFETCH(QString, type);
+        QFETCH(QVariantMap, ofono);
+        QFETCH(QVariantMap, nexo);
+        QFETCH(bool, nexoUp);
+        QFETCH(int, disconnects);
+        QFETCH(QString, settings);
+        QFETCH(QString, logged);
+        QVERIFY(start(ofono, nexo, nexoUp));
+        const QString window = open(QStringLiteral("show_error_note"),
+            { type + QStringLiteral("_notification") }, LimitWindow, question());
+        QVERIFY2(!window.isEmpty(), qPrintable(m_daemon->output()));
+        QVERIFY(answer(window, false));
+        QVERIFY2(m_daemon->waitForOutput(logged) > 0, qPrintable(m_daemon->output()));
+        QVERIFY(ping());
+
+        QCOMPARE(dconf({ QStringLiteral("dump"), QStringLiteral("/system/") }), settings);
+        if (!nexoUp)
+            return;
+        const QList<QVariantList> calls
+            = m_nexo->calls(QLatin1String(Nexo), QStringLiteral("disconnect_req"));
+        QCOMPARE(calls.size(), disconnects);
+        if (disconnects > 0)
+            QCOMPARE(calls.first(),
+                (QVariantList { 0x8000u, QStringLiteral("GPRS"), 0u, QStringLiteral("a"),
+                    QStringLiteral("GPRS"), 0u, QByteArray("internet") }));
+    }
+
+    // A declined warning with nothing connected is remembered for the next.
+    void pendingActionKept()
+    {
+        QVERIFY(start({}, {}));
+        QString window = open(QStringLiteral("show_error_note"), { QStringLiteral("home_notification") },
+            LimitWindow, question());
+        QVERIFY(answer(window, false));
+        QVERIFY(m_daemon->waitForOutput(QStringLiteral("nums: 0")) > 0);
+        QVERIFY(ping());
+        QCOMPARE(dconf({ QStringLiteral("read"), autoconnect() }), QString());
+
+        m_nexo->control(QLatin1String(Nexo), QStringLiteral("AddConnection"),
+            { QStringLiteral("GPRS"), 0u, QStringLiteral("a"), QStringLiteral("GPRS"), 0u,
+                QByteArray("internet"), 2u });
+        window = open(QStringLiteral("show_error_note"), { QStringLiteral("roaming_notification") },
+            LimitWindow, question());
+        QVERIFY(answer(window, false));
+        QVERIFY(m_daemon->waitForOutput(QStringLiteral("disabling")) > 0);
+        QVERIFY(ping());
+        QCOMPARE(dconf({ QStringLiteral("read"), autoconnect() }), QStringLiteral("false"));
+        QCOMPARE(dconf({ QStringLiteral("read"), permission() }), QStringLiteral("0"));
+    }
+
+    void roamingQuestion_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QString>("period");
+        QTest::addColumn<QString>("info");
+        QTest::newRow("yes, with step") << true << "int64 10500000"
+                                        << " You will be notified after every 10.5 MB of data.";
+        QTest::newRow("no, without step") << false << ""
+                                          << " ";
+    }
+
+    void roamingQuestion()
+    {
+        QFETCH(bool, yes);
+        QFETCH(QString, period);
+        QFETCH(QString, info);
+        setConf(
+            QStringLiteral("/korva/settings/datacounter/general/gprs_roaming_notification_period"), period);
+        QVERIFY(start({}, {}));
+        const QString window = open(QStringLiteral("show_roaming_dlg"), {}, RoamingWindow,
+            QStringLiteral("Mobile data while roaming may be expensive. Allow data roaming?") + info);
+        QVERIFY2(!window.isEmpty(), qPrintable(m_daemon->output()));
+        QVERIFY(answer(window, yes));
+        QTRY_COMPARE(m_roaming, QList<bool> { yes });
+        checkUntouched();
+    }
+
+    // A second request only replaces the open dialog's texts and gets no answer.
+    void requestWhileOpen()
+    {
+        QVERIFY(start({}, {}));
+        const QString window = open(QStringLiteral("show_error_note"),
+            { QStringLiteral("home_notification") }, LimitWindow, question());
+        QVERIFY(!window.isEmpty());
+        request(QStringLiteral("show_roaming_dlg"));
+        QVERIFY(m_daemon->waitForOutput(QStringLiteral("Update existing dialog")) > 0);
+        QCOMPARE(XTools::findWindows(QLatin1String(RoamingWindow), true), QStringList { window });
+        QVERIFY(answer(window, true));
+        QVERIFY(ping());
+        QVERIFY(m_roaming.isEmpty());
+        QCOMPARE(m_daemon->output().count(QLatin1String("Create dialog")), 1);
+        checkUntouched();
+    }
+
+    void unknownWarningType()
+    {
+        QVERIFY(start({}, {}));
+        request(QStringLiteral("show_error_note"), { QStringLiteral("home_notification ") });
+        QVERIFY(
+            m_daemon->waitForOutput(QStringLiteral("Unexpected error received: \"home_notification \"")) > 0);
+        QVERIFY(ping());
+        QVERIFY(!m_daemon->output().contains(QLatin1String("Create dialog")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDataCounter)
+#include "tst_datacounter.moc"

@@ -1,0 +1,92 @@
+'''Mock of the connectivity daemon (system bus, com.vexa.nexo2, object and
+interface /com/vexa/nexo2, com.vexa.nexo2; see data/dbus/com.vexa.nexo2.xml).
+
+state_req() answers the number of connections, then sends one state_sig per
+connection. disconnect_req(0x8000, six identity values) answers, then sends
+that connection's state_sig with state 0 and forgets it; an unknown identity
+fails with com.vexa.nexo2.Error.NotFound.
+
+Parameters (JSON, optional):
+  connections  [[service_type, service_attrs, service_id, network_type,
+                 network_attrs, network_id (text), state], ...]   (default [])
+  answer       state_req: "normal" | "error" (com.vexa.nexo2.Error.Failed)
+               | "noargs" (empty reply) | "hang" (no reply)   (default normal)
+
+Control (org.freedesktop.DBus.Mock): AddConnection(s u s s u ay u state),
+SetAnswer(s). Every call is in the call log of /com/vexa/nexo2.
+'''
+
+import dbus
+import dbusmock
+from gi.repository import GLib
+
+BUS_NAME = 'com.vexa.nexo2'
+MAIN_OBJ = '/com/vexa/nexo2'
+MAIN_IFACE = 'com.vexa.nexo2'
+SYSTEM_BUS = True
+
+ANSWERS = ('normal', 'error', 'noargs', 'hang')
+
+
+def _identity(st, sa, si, nt, na, ni):
+    return (str(st), int(sa), str(si), str(nt), int(na), bytes(ni))
+
+
+def _emit_later(conn, state):
+    # the reply goes out before the signal, as the real daemon does it
+    def send():
+        st, sa, si, nt, na, ni = conn
+        dbusmock.get_object(MAIN_OBJ).EmitSignal(MAIN_IFACE, 'state_sig', 'sussuaysu', [
+            st, dbus.UInt32(sa), si, nt, dbus.UInt32(na),
+            dbus.Array([dbus.Byte(b) for b in ni], signature='y'), '', dbus.UInt32(state)])
+        return False
+    GLib.idle_add(send, priority=GLib.PRIORITY_HIGH)
+
+
+def _disconnect_req(mock, flags, st, sa, si, nt, na, ni):
+    wanted = _identity(st, sa, si, nt, na, ni)
+    for i, (conn, _state) in enumerate(mock.connections):
+        if conn == wanted:
+            del mock.connections[i]
+            _emit_later(conn, 0)
+            return
+    raise dbus.exceptions.DBusException('no such connection', name='com.vexa.nexo2.Error.NotFound')
+
+
+def load(mock, parameters):
+    parameters = parameters or {}
+    mock.answer = str(parameters.get('answer', 'normal'))
+    if mock.answer not in ANSWERS:
+        raise ValueError(f'answer must be one of {ANSWERS}')
+    mock.unanswered = []
+    mock.connections = []
+    for st, sa, si, nt, na, ni, state in parameters.get('connections', []):
+        mock.connections.append((_identity(st, sa, si, nt, na, ni.encode()), int(state)))
+    mock.AddMethods(MAIN_IFACE, [('disconnect_req', 'usussuay', '', _disconnect_req)])
+
+
+@dbus.service.method(MAIN_IFACE, in_signature='', async_callbacks=('reply', 'error'))
+def state_req(self, reply, error):
+    if self.answer == 'error':
+        error(dbus.exceptions.DBusException('state request failed', name='com.vexa.nexo2.Error.Failed'))
+    elif self.answer == 'noargs':
+        reply()
+    elif self.answer == 'hang':
+        self.unanswered.append(reply)
+    else:
+        reply(dbus.UInt32(len(self.connections)))
+        for conn, state in self.connections:
+            _emit_later(conn, state)
+
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='sussuayu', out_signature='')
+def AddConnection(self, st, sa, si, nt, na, ni, state):
+    self.connections.append((_identity(st, sa, si, nt, na, ni), int(state)))
+
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='s', out_signature='')
+def SetAnswer(self, answer):
+    if answer not in ANSWERS:
+        raise dbus.exceptions.DBusException(f'answer must be one of {ANSWERS}',
+                                            name='org.freedesktop.DBus.Error.InvalidArgs')
+    self.answer = str(answer)

@@ -25,6 +25,8 @@ Control methods (org.freedesktop.DBus.Mock on /org/sigxcpu/Feedback):
                                   reason) (0 = ran out, 1 = timeout); any id,
                                   running or not
   GetRunning() -> au              ids still running, ascending
+  FinishRange(u first, u count)   FeedbackEnded(id, 0) for count ids from
+                                  first, none of them running: a flood
 
 Every call, control ones included, is in the main object's call log.
 '''
@@ -99,3 +101,9 @@ def FinishFeedback(self, fid, reason):
 @dbus.service.method(dbusmock.MOCK_IFACE, in_signature='', out_signature='au')
 def GetRunning(self):
     return dbus.Array(sorted(self.running), signature='u')
+
+
+@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='uu', out_signature='')
+def FinishRange(self, first, count):
+    for fid in range(int(first), int(first) + int(count)):
+        self.EmitSignal(MAIN_IFACE, 'FeedbackEnded', 'uu', [dbus.UInt32(fid), dbus.UInt32(0)])

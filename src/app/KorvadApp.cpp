@@ -95,7 +95,7 @@ void KorvadApp::showModemFailure()
     box->setObjectName(QStringLiteral("modemFailureDialog"));
     box->setSystemModal(true);
     connect(box, &QDialog::finished, this, [this] {
-        if (m_shuttingDown)
+        if (isShuttingDown())
             KTRACE() << "closed by the shutdown, not by the user";
         else
             updateUpstartDone();
@@ -178,7 +178,7 @@ void KorvadApp::interrupt()
 
 void KorvadApp::shutDown()
 {
-    m_shuttingDown = true;
+    setShuttingDown();
     quit();
 }
 

@@ -50,5 +50,4 @@ private:
     bool readyReported = false;
     bool doneReported = false;
     bool m_zombie = false;
-    bool m_shuttingDown = false;
 };

@@ -7,6 +7,7 @@
 #include <platform/DBusShape.h>
 #include <platform/Trace.h>
 #include <platform/cellular/SIMIdentity.h>
+#include <platform/tarn/Application.h>
 #include <platform/tarn/ConfItem.h>
 #include <platform/tarn/Dialog.h>
 #include <platform/tarn/Locale.h>
@@ -137,6 +138,8 @@ void DataCounterIf::confirmRoaming()
     const QString question = qtTrId("qtn_cell_roaming_dialog_question");
     if (!m_dialog) {
         const bool yes = showDialog(question, info);
+        if (shuttingDown())
+            return;
         Q_EMIT roaming(yes);
     } else {
         updateDialog(question, info);
@@ -173,13 +176,24 @@ void DataCounterIf::confirmContinue(const QString& type)
         updateDialog(question, details);
         return;
     }
-    if (showDialog(question, details))
+    if (showDialog(question, details) || shuttingDown())
         return;
     if (type == HomeWarning)
         m_pendingActions |= NoHomeAutoconnect;
     else if (type == RoamingWarning)
         m_pendingActions |= ForbidRoaming;
     getConnectionStatus();
+}
+
+bool DataCounterIf::shuttingDown()
+{
+    // The dialog was closed by the process ending: nobody answered, so
+    // nothing is disconnected and no setting changes.
+    auto* app = Tarn::Application::instance();
+    if (!app || !app->isShuttingDown())
+        return false;
+    qWarning("data counter: dialog closed by shutdown; no answer taken");
+    return true;
 }
 
 bool DataCounterIf::showDialog(const QString& title, const QString& text)

@@ -80,6 +80,7 @@ private Q_SLOTS:
 
 private:
     bool showDialog(const QString& title, const QString& text);
+    static bool shuttingDown();
     void updateDialog(const QString& title, const QString& text);
     void getConnectionStatus();
     void disconnectNexo();

@@ -324,6 +324,20 @@ private Q_SLOTS:
         checkUntouched();
     }
 
+    // The daemon ending while a warning is open is no answer: nothing is
+    // disconnected and no setting changes.
+    void shutdownIsNoAnswer()
+    {
+        QVERIFY(start({}, {}));
+        QVERIFY(!open(QStringLiteral("show_error_note"), { QStringLiteral("home_notification") }, LimitWindow,
+            question())
+                     .isEmpty());
+        m_daemon->interrupt();
+        QVERIFY(m_daemon->waitForExit());
+        QVERIFY(m_daemon->output().contains(QLatin1String("dialog closed by shutdown")));
+        checkUntouched();
+    }
+
     void unknownWarningType()
     {
         QVERIFY(start({}, {}));

@@ -39,6 +39,9 @@ public:
 
     // True from a "-prestart" start until the platform releases the process.
     bool isPrestarted() const { return m_prestarted; }
+    // True once the process is on its way out: a dialog that ends then was
+    // closed by the shutdown, not answered by the user.
+    bool isShuttingDown() const { return m_shuttingDown; }
 
     // The bus name and path on which the platform releases the prestart.
     QString serviceName() const;
@@ -61,10 +64,12 @@ Q_SIGNALS:
     void prestartReleased();
 
 protected:
+    void setShuttingDown() { m_shuttingDown = true; }
     // Called once when the prestart ends, before prestartReleased() is emitted.
     virtual void releasePrestart();
 
 private:
+    bool m_shuttingDown = false;
     void registerOnSessionBus();
 
     QString m_identifier;

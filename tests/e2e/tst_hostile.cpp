@@ -55,11 +55,12 @@ class TestHostile : public QObject
                     interface = attrs.value(QLatin1String("name")).toString();
                 else if (name == QLatin1String("method")
                     && !interface.startsWith(QLatin1String("org.freedesktop.DBus."))) {
-                    out.append({ system, service, path, interface, attrs.value(QLatin1String("name")).toString(),
-                        {} });
+                    out.append({ system, service, path, interface,
+                        attrs.value(QLatin1String("name")).toString(), {} });
                     method = &out.last();
                 } else if (name == QLatin1String("annotation") && method
-                    && attrs.value(QLatin1String("name")) == QLatin1String("org.freedesktop.DBus.Method.NoReply")) {
+                    && attrs.value(QLatin1String("name"))
+                        == QLatin1String("org.freedesktop.DBus.Method.NoReply")) {
                     method->noReply = attrs.value(QLatin1String("value")) == QLatin1String("true");
                 } else if (name == QLatin1String("arg") && method
                     && attrs.value(QLatin1String("direction")) != QLatin1String("out"))
@@ -139,11 +140,15 @@ private Q_SLOTS:
         QVERIFY(daemon.ping());
 
         const QList<QPair<bool, QString>> services { { false, QStringLiteral("com.vexa.korvad") },
-            { false, QStringLiteral("com.vexa.korva.settings") }, { true, QStringLiteral("com.vexa.korva.pin") },
-            { true, QStringLiteral("com.vexa.korva_ui") }, { true, QStringLiteral("com.vexa.oma_cp_ui") } };
+            { false, QStringLiteral("com.vexa.korva.settings") },
+            { true, QStringLiteral("com.vexa.korva.pin") }, { true, QStringLiteral("com.vexa.korva_ui") },
+            { true, QStringLiteral("com.vexa.oma_cp_ui") } };
         QList<Method> methods;
         for (const auto& [system, service] : services) {
-            if (!bus(system).interface()->isServiceRegistered(service)) { qWarning("MISSING %s", qPrintable(service)); continue; } // LEAD-TODO strict
+            if (!bus(system).interface()->isServiceRegistered(service)) {
+                qWarning("MISSING %s", qPrintable(service));
+                continue;
+            } // LEAD-TODO strict
             introspect(system, service, QStringLiteral("/"), methods);
         }
         QVERIFY(methods.size() >= 8);
@@ -169,7 +174,8 @@ private Q_SLOTS:
             for (const QVariantList& args : refused) {
                 const QDBusMessage reply = call(m, args);
                 QVERIFY2(reply.type() == QDBusMessage::ErrorMessage, qPrintable(what));
-                QVERIFY2(reply.errorName() != QLatin1String("org.freedesktop.DBus.Error.NoReply"), qPrintable(what));
+                QVERIFY2(reply.errorName() != QLatin1String("org.freedesktop.DBus.Error.NoReply"),
+                    qPrintable(what));
             }
             QVERIFY2(daemon.ping(), qPrintable(what));
         }
@@ -196,7 +202,8 @@ private Q_SLOTS:
                         qPrintable(m.name + QLatin1Char(' ') + daemon.output().right(4000)));
                 }
                 QVERIFY2(daemon.ping(),
-                    qPrintable(m.name + QStringLiteral(" round %1: ").arg(round) + daemon.output().right(3000)));
+                    qPrintable(
+                        m.name + QStringLiteral(" round %1: ").arg(round) + daemon.output().right(3000)));
             }
 
         QVERIFY(daemon.ping());

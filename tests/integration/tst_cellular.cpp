@@ -60,7 +60,11 @@ private:
     {
         QSignalSpy spy(&status, &SIMStatus::statusComplete);
         status.status();
-        if (!spy.wait(5000))
+        // Answered inside the call: fail at once rather than wait for a
+        // signal that has already come.
+        if (!spy.isEmpty() && !QTest::currentTestFailed())
+            QTest::qFail("statusComplete delivered inside status(), not queued", __FILE__, __LINE__);
+        if (spy.isEmpty() && !spy.wait(5000))
             return -100;
         return spy.first().at(0).toInt();
     }
@@ -349,23 +353,6 @@ private Q_SLOTS:
         if (op == QLatin1String("imsi"))
             QCOMPARE(
                 result.first().toString(), expected == 0 ? QStringLiteral("244051234567890") : QString());
-        if (wrong && op == QLatin1String("verifyPIN")) {
-            // oFono answers before it lowers the count; once it has signalled
-            // the drop, a fresh count is the lowered one.
-            const QString sim = QString::fromLatin1(OfonoModem::SimInterface);
-            QTRY_COMPARE(OfonoModem::instance()
-                             ->interfaceProperties(sim)
-                             .value(QStringLiteral("Retries"))
-                             .toMap()
-                             .value(QStringLiteral("pin"))
-                             .toInt(),
-                2);
-            QSignalSpy attempts(&security, &SIMSecurity::pinAttemptsLeftComplete);
-            security.pinAttemptsLeft(SIMSecurity::PinTypePin);
-            QVERIFY(attempts.wait());
-            QCOMPARE(attempts.first().at(0).toInt(), 2);
-            QCOMPARE(attempts.first().at(1).toInt(), int(NoError));
-        }
     }
 
     // A hung oFono: each call ends as NoReply after the call timeout.

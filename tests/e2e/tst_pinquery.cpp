@@ -172,7 +172,7 @@ private Q_SLOTS:
         PinBoot boot(sim({ { QStringLiteral("modem_absent"), true } }));
         QVERIFY(boot.start());
         QVERIFY(boot.fifo.waitForTokens(1));
-        QVERIFY(boot.daemon.output().contains(QStringLiteral("SIM not OK, start timer...")));
+        QVERIFY(boot.waitLog(QStringLiteral("SIM not OK, start timer...")));
         QVERIFY(boot.fifo.waitForTokens(2, 30000));
         QCOMPARE(boot.fifo.tokens(), ReadyDone);
         QVERIFY(boot.seen().isEmpty());

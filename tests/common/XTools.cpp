@@ -3,6 +3,8 @@
 #include <QHash>
 #include <QProcess>
 
+#include <algorithm>
+
 namespace XTools {
 
 QString run(const QString& program, const QStringList& args, int* exitCode, int timeoutMs)
@@ -49,7 +51,13 @@ bool type(const QString& windowId, const QString& text)
     int rc = -1;
     run(QStringLiteral("xdotool"), { QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId },
         nullptr);
-    run(QStringLiteral("xdotool"), { QStringLiteral("type"), QStringLiteral("--"), text }, &rc);
+    // A character outside the keymap is typed through a remapped key; the
+    // client must see each new mapping before its key, or the key is lost.
+    const bool remapped = std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() > 0x7e; });
+    run(QStringLiteral("xdotool"),
+        { QStringLiteral("type"), QStringLiteral("--delay"), QLatin1String(remapped ? "80" : "12"),
+            QStringLiteral("--"), text },
+        &rc);
     return rc == 0;
 }
 

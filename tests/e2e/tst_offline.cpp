@@ -3,13 +3,11 @@
 #include <MockService.h>
 #include <XTools.h>
 
-#include <QElapsedTimer>
-#include <QRegularExpression>
 #include <QTest>
 
 // The real daemon started with the radios off: the question to leave
-// offline mode, its two answers, the prestart, and a device mode service
-// that is missing, failing or hung.
+// offline mode, its answers, the prestart, and a device mode service that
+// cannot say (hung: see tst_wrongshapes).
 class TestOffline : public QObject
 {
     Q_OBJECT
@@ -164,33 +162,6 @@ private Q_SLOTS:
         QVERIFY(!fifo.tokens().contains(QStringLiteral("PIN_CODE_DONE")));
         if (running)
             QCOMPARE(mock->calls(QLatin1String(Request), QStringLiteral("get_radio_states")).size(), 1);
-    }
-
-    // The one slow test: a service that answers nothing at all costs the
-    // start D-Bus's call timeout (25 s) once, not once per call, and the
-    // daemon then goes on as online.
-    void hungServiceDelaysStartOnce()
-    {
-        QScopedPointer<MockService> mock(pavo(radios(0)));
-        QVERIFY(mock->start());
-        QVERIFY(mock->freeze(true));
-        FifoReader fifo;
-        DaemonProcess daemon;
-        daemon.setFifo(fifo.path());
-        QElapsedTimer clock;
-        clock.start();
-        QVERIFY(daemon.start());
-        QVERIFY(daemon.waitForOutput(QStringLiteral("checkOffline():")) > 0);
-        const qint64 asked = clock.elapsed();
-        QVERIFY2(daemon.waitForOutput(online(), 60000) > 0, qPrintable(daemon.output()));
-        const qint64 waited = clock.elapsed() - asked;
-        qInfo("device mode service hung: start delayed by %lld ms", waited);
-        QVERIFY(waited < 30000);
-        QVERIFY(daemon.output().contains(
-            QRegularExpression(QStringLiteral("Can't get offline status! Error: .*NoReply"))));
-        QVERIFY(daemon.ping());
-        QVERIFY(XTools::findWindows(QLatin1String(Title), false).isEmpty());
-        QVERIFY(!fifo.tokens().contains(QStringLiteral("PIN_CODE_DONE")));
     }
 };
 

@@ -2,8 +2,6 @@
 #include <MockService.h>
 #include <XTools.h>
 
-#include <platform/DBusShape.h>
-
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -136,19 +134,6 @@ private Q_SLOTS:
                         .isEmpty());
     }
 
-    void interfaceSendsNoReplies()
-    {
-        QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(Service), QLatin1String(Path),
-            QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect"));
-        const QDBusMessage reply = QDBusConnection::systemBus().call(call);
-        QVERIFY(DBusShape::expectShape(reply, QLatin1String("s"), "Introspect"));
-        const QString xml = reply.arguments().value(0).toString();
-        QCOMPARE(xml.count(QLatin1String("org.freedesktop.DBus.Method.NoReply\" value=\"true\"")), 3);
-        for (const char* member :
-            { "iap_select_req", "pin_query_req", "notification_req", "pin_sig", "iap_selected" })
-            QVERIFY2(xml.contains(QLatin1String(member)), member);
-    }
-
     void pinSheet_data()
     {
         QTest::addColumn<QStringList>("steps");
@@ -156,8 +141,6 @@ private Q_SLOTS:
         const QString pin = QStringLiteral("8642097531");
         QTest::newRow("typed, return")
             << QStringList { QStringLiteral("type:8642097531"), QStringLiteral("key:Return") } << pin;
-        QTest::newRow("typed, OK") << QStringList { QStringLiteral("type:8642097531"), QStringLiteral("ok") }
-                                   << pin;
         QTest::newRow("Arabic-Indic and Devanagari digits")
             << QStringList { QString::fromUtf8("type:٨٦٤٢٠९७५३१"), QStringLiteral("ok") } << pin;
         QTest::newRow("letters are not taken")

@@ -8,7 +8,6 @@
 #include <platform/cellular/SIMStatus.h>
 
 #include <QDBusConnectionInterface>
-#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -61,7 +60,11 @@ private:
     {
         QSignalSpy spy(&status, &SIMStatus::statusComplete);
         status.status();
-        if (!spy.wait(5000))
+        // Answered inside the call: fail at once rather than wait for a
+        // signal that has already come.
+        if (!spy.isEmpty() && !QTest::currentTestFailed())
+            QTest::qFail("statusComplete delivered inside status(), not queued", __FILE__, __LINE__);
+        if (spy.isEmpty() && !spy.wait(5000))
             return -100;
         return spy.first().at(0).toInt();
     }
@@ -86,24 +89,6 @@ private Q_SLOTS:
     {
         m_ofono.reset();
         QTRY_VERIFY(!OfonoModem::instance()->hasModem());
-    }
-
-    // Modem and SIM changes are followed from oFono's signals alone.
-    void followsModemAndSim()
-    {
-        QVERIFY(startOfono());
-        SIMStatus status;
-        NetworkRegistration registration;
-        QTRY_COMPARE(ask(status), 4);
-        QVERIFY(control(QStringLiteral("SetPinRequired:puk")));
-        QTRY_COMPARE(ask(status), 5);
-        QVERIFY(control(QStringLiteral("RemoveModem")));
-        QTRY_COMPARE(ask(status), -1);
-        QVERIFY(control(QStringLiteral("AddModem")));
-        QTRY_COMPARE(ask(status), 5);
-        QVERIFY(control(QStringLiteral("SetPinRequired:none")));
-        QTRY_COMPARE(ask(status), 0);
-        QTRY_COMPARE(registration.status(), 0);
     }
 
     void simStatusMapping_data()
@@ -131,10 +116,14 @@ private Q_SLOTS:
             << true << none << QStringList { "SetRetries:puk:0", "SetPinRequired:puk" } << 2;
         QTest::newRow("pin2") << true << unlocked << QStringList { "SetPinRequired:pin2" } << 0;
         QTest::newRow("puk2") << true << unlocked << QStringList { "SetPinRequired:puk2" } << 0;
-        for (const char* lock : { "phone", "firstphone", "network", "netsub", "service", "corp",
-                 "firstphonepuk", "networkpuk", "netsubpuk", "servicepuk", "corppuk" })
-            QTest::newRow(lock) << true << unlocked
-                                << QStringList { QStringLiteral("SetPinRequired:") + lock } << 6;
+        QTest::newRow("phone") << true << unlocked << QStringList { "SetPinRequired:phone" } << 6;
+        QTest::newRow("networkpuk") << true << unlocked << QStringList { "SetPinRequired:networkpuk" } << 6;
+        QTest::newRow("modem removed") << true << none << QStringList { "RemoveModem" } << -1;
+        QTest::newRow("modem back") << true << none << QStringList { "RemoveModem", "AddModem" } << 4;
+        // oFono going away is "unknown", never a missing card.
+        QTest::newRow("oFono leaves") << true << none << QStringList { "Quit" } << -1;
+        QTest::newRow("PIN accepted behind our back")
+            << true << none << QStringList { "SetPinRequired:none" } << 0;
     }
 
     void simStatusMapping()
@@ -147,7 +136,6 @@ private Q_SLOTS:
         if (withOfono)
             QVERIFY(startOfono(params));
         SIMStatus status;
-        QSignalSpy changes(&status, &SIMStatus::statusChanged);
         if (withOfono && steps.isEmpty() && expected == -1) {
             QTRY_VERIFY(
                 OfonoModem::instance()->bus().interface()->isServiceRegistered(QStringLiteral("org.ofono")));
@@ -155,40 +143,13 @@ private Q_SLOTS:
         }
         if (!steps.isEmpty())
             QTRY_VERIFY(ask(status) != 3 && ask(status) != -1);
-        for (const QString& step : steps)
-            QVERIFY(control(step));
-        QTRY_COMPARE(ask(status), expected);
-        for (const QVariantList& change : changes) {
-            QVERIFY(change.at(0).toInt() >= -1);
-            QVERIFY(change.at(0).toInt() <= 6);
+        for (const QString& step : steps) {
+            if (step == QLatin1String("Quit"))
+                m_ofono.reset();
+            else
+                QVERIFY(control(step));
         }
-    }
-
-    void everyStatusObjectSeesEveryChange()
-    {
-        QVERIFY(startOfono());
-        SIMStatus first;
-        SIMStatus second;
-        QTRY_COMPARE(ask(first), 4);
-        QSignalSpy firstSpy(&first, &SIMStatus::statusChanged);
-        QSignalSpy secondSpy(&second, &SIMStatus::statusChanged);
-
-        QVERIFY(control(QStringLiteral("SetSimPresent:false")));
-        QTRY_COMPARE(firstSpy.size(), 1);
-        QTRY_COMPARE(secondSpy.size(), 1);
-        QCOMPARE(firstSpy.last().at(0).toInt(), 1);
-        QCOMPARE(secondSpy.last().at(0).toInt(), 1);
-
-        QVERIFY(control(QStringLiteral("SetSimPresent:true")));
-        QTRY_COMPARE(ask(first), 4);
-        QCOMPARE(firstSpy.last().at(0).toInt(), 4);
-        QCOMPARE(secondSpy.last().at(0).toInt(), 4);
-        QCOMPARE(firstSpy.size(), secondSpy.size());
-
-        // oFono going away is "unknown", never a missing card.
-        m_ofono.reset();
-        QTRY_COMPARE(secondSpy.last().at(0).toInt(), -1);
-        QCOMPARE(ask(first), -1);
+        QTRY_COMPARE(ask(status), expected);
     }
 
     void errorMapping_data()
@@ -283,6 +244,7 @@ private Q_SLOTS:
         const QStringList codeOps { "verifyPIN", "verifyPUK", "changePIN", "enablePINQuery",
             "disablePINQuery" };
         const QStringList readOps { "pinAttemptsLeft", "pinQueryState", "imsi" };
+        QTest::newRow("status success") << QStringLiteral("status") << QStringLiteral("success") << 0;
         for (const QString& op : codeOps + readOps) {
             const bool code = codeOps.contains(op);
             auto row = [&](const char* scenario, int expected) {
@@ -361,9 +323,12 @@ private Q_SLOTS:
             { "pinAttemptsLeft", [&] { security.pinAttemptsLeft(pinType); } },
             { "pinQueryState", [&] { security.pinQueryState(pinType); } },
             { "imsi", [&] { identity.imsi(); } },
+            { "status", [&] { status.status(); } },
         };
         // Each operation answers with the signal named after it.
-        QObject* owner = op == QLatin1String("imsi") ? static_cast<QObject*>(&identity) : &security;
+        QObject* owner = op == QLatin1String("imsi") ? static_cast<QObject*>(&identity)
+            : op == QLatin1String("status")          ? static_cast<QObject*>(&status)
+                                                     : &security;
         const QByteArray signal = op.toLatin1() + "Complete";
         QMetaMethod completion;
         for (int i = 0; i < owner->metaObject()->methodCount(); ++i)
@@ -372,8 +337,7 @@ private Q_SLOTS:
         auto spy = std::make_unique<QSignalSpy>(owner, completion);
         QVERIFY(spy->isValid());
         calls.value(op)();
-        // Never answered inside the call.
-        QCOMPARE(spy->size(), 0);
+        QVERIFY2(spy->isEmpty(), qPrintable(op + QStringLiteral(": completion delivered inside the call")));
         QVERIFY(spy->wait(OfonoModem::CallTimeoutMs + 5000));
         settle();
         QCOMPARE(spy->size(), 1);
@@ -389,57 +353,26 @@ private Q_SLOTS:
         if (op == QLatin1String("imsi"))
             QCOMPARE(
                 result.first().toString(), expected == 0 ? QStringLiteral("244051234567890") : QString());
-        if (wrong && op == QLatin1String("verifyPIN")) {
-            // oFono answers before it lowers the count; once it has signalled
-            // the drop, a fresh count is the lowered one.
-            const QString sim = QString::fromLatin1(OfonoModem::SimInterface);
-            QTRY_COMPARE(OfonoModem::instance()
-                             ->interfaceProperties(sim)
-                             .value(QStringLiteral("Retries"))
-                             .toMap()
-                             .value(QStringLiteral("pin"))
-                             .toInt(),
-                2);
-            QSignalSpy attempts(&security, &SIMSecurity::pinAttemptsLeftComplete);
-            security.pinAttemptsLeft(SIMSecurity::PinTypePin);
-            QVERIFY(attempts.wait());
-            QCOMPARE(attempts.first().at(0).toInt(), 2);
-            QCOMPARE(attempts.first().at(1).toInt(), int(NoError));
-        }
     }
 
+    // A hung oFono: each call ends as NoReply after the call timeout.
     void timeoutIsAFailure()
     {
         QVERIFY(startOfono({ { QStringLiteral("pin_locked"), false } }));
         SIMStatus status;
         QTRY_COMPARE(ask(status), 0);
         QVERIFY(control(QStringLiteral("SetReplyDelay:%1").arg(OfonoModem::CallTimeoutMs + 4000)));
-
         SIMSecurity security;
         SIMIdentity identity;
         QSignalSpy verify(&security, &SIMSecurity::verifyPINComplete);
-        QSignalSpy change(&security, &SIMSecurity::changePINComplete);
-        QSignalSpy enable(&security, &SIMSecurity::enablePINQueryComplete);
         QSignalSpy attempts(&security, &SIMSecurity::pinAttemptsLeftComplete);
-        QSignalSpy query(&security, &SIMSecurity::pinQueryStateComplete);
         QSignalSpy imsi(&identity, &SIMIdentity::imsiComplete);
-        QElapsedTimer clock;
-        clock.start();
-        // All at once: the mock sleeps through each in turn, so only the
-        // first reaches it before the others time out.
+        // All at once: the mock sleeps through each in turn.
         security.verifyPIN(SIMSecurity::PinTypePin, QStringLiteral("1234"));
-        security.changePIN(SIMSecurity::PinTypePin, QStringLiteral("1234"), QStringLiteral("4321"));
-        security.enablePINQuery(SIMSecurity::PinTypePin, QStringLiteral("1234"));
         security.pinAttemptsLeft(SIMSecurity::PinTypePin);
-        security.pinQueryState(SIMSecurity::PinTypePin);
         identity.imsi();
-        const QList<QSignalSpy*> spies { &verify, &change, &enable, &attempts, &query, &imsi };
-        for (QSignalSpy* spy : spies)
+        for (QSignalSpy* spy : { &verify, &attempts, &imsi }) {
             QTRY_COMPARE_WITH_TIMEOUT(spy->size(), 1, OfonoModem::CallTimeoutMs + 5000);
-        qInfo("timeouts reported after %lld ms", clock.elapsed());
-        settle();
-        for (QSignalSpy* spy : spies) {
-            QCOMPARE(spy->size(), 1);
             QCOMPARE(spy->first().last().toInt(), int(NoReply));
         }
         QCOMPARE(verify.first().first().toBool(), false);

@@ -25,12 +25,7 @@ private Q_SLOTS:
         QVERIFY(daemon.waitForExit());
         QCOMPARE(daemon.process().exitStatus(), QProcess::NormalExit);
         QCOMPARE(daemon.process().exitCode(), 0);
-        QCOMPARE(daemon.output(),
-            QStringLiteral("main: Start Korvad \n"
-                           "\nUsage: korvad\n\t[-h] Tarn application help.\n\t[-hh] This internal help.\n"
-                           "\t[-log] Print logs to stdout. Same as [-output-level debug]\n"
-                           "\t[-filelog] Print logs to /tmp/korvad.log.\n"
-                           "\t[-uptimelog] Print logs in uptime format to stdout.\n\n"));
+        QVERIFY2(daemon.output().contains(QLatin1String("\nUsage: korvad\n")), qPrintable(daemon.output()));
     }
 
     void firstOptionWins_data()

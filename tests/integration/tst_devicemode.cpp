@@ -90,63 +90,6 @@ private Q_SLOTS:
         }
     }
 
-    void signalsUpdateTheCache()
-    {
-        QScopedPointer<MockService> mock(pavo({ { QStringLiteral("radio_states"), 1u } }));
-        QVERIFY(mock->start());
-        PavoIf client;
-        QVERIFY(!client.isOffline());
-        QVERIFY(!client.isCalling());
-        QSignalSpy offline(&client, &PavoIf::offlineChanged);
-        QSignalSpy calling(&client, &PavoIf::callingChanged);
-
-        mock->control(QLatin1String(Request), QStringLiteral("EmitRadioStates"), { 6u });
-        QVERIFY(offline.wait());
-        QCOMPARE(offline.takeFirst(), QVariantList { true });
-        QVERIFY(client.isOffline());
-        mock->control(QLatin1String(Request), QStringLiteral("EmitRadioStates"), { 7u });
-        QVERIFY(offline.wait());
-        QCOMPARE(offline.takeFirst(), QVariantList { false });
-        QVERIFY(!client.isOffline());
-
-        mock->control(QLatin1String(Request), QStringLiteral("EmitCallState"),
-            { QStringLiteral("active"), QStringLiteral("emergency") });
-        QVERIFY(calling.wait());
-        QCOMPARE(calling.takeFirst(), QVariantList { true });
-        QVERIFY(client.isCalling());
-        mock->control(QLatin1String(Request), QStringLiteral("EmitCallState"),
-            { QStringLiteral("none"), QStringLiteral("none") });
-        QVERIFY(calling.wait());
-        QCOMPARE(calling.takeFirst(), QVariantList { false });
-        QVERIFY(!client.isCalling());
-        QCOMPARE(callCount(*mock, "get_radio_states"), 1);
-    }
-
-    // A client made while the service was down finds it once it is up:
-    // both for its queries and for the signals.
-    void serviceAppearingLater()
-    {
-        PavoIf client;
-        QScopedPointer<MockService> mock(pavo({ { QStringLiteral("radio_states"), 0u } }));
-        QVERIFY(mock->start());
-        QVERIFY(client.isOffline());
-        QSignalSpy offline(&client, &PavoIf::offlineChanged);
-        client.setOnline();
-        QCOMPARE(mock->calls(QLatin1String(Request), QStringLiteral("req_radio_states_change")),
-            (QList<QVariantList> { { 1u, 1u } }));
-        QVERIFY(offline.wait());
-        QCOMPARE(offline.takeFirst(), QVariantList { false });
-        QVERIFY(!client.isOffline());
-    }
-
-    void setOnlineFailureIsOnlyLogged()
-    {
-        PavoIf client;
-        QTest::ignoreMessage(QtWarningMsg,
-            QRegularExpression(QStringLiteral("^Can't change offline status! Error: .*ServiceUnknown")));
-        client.setOnline();
-    }
-
     void touchScreenUnlock_data()
     {
         QTest::addColumn<bool>("running");

@@ -113,6 +113,7 @@ private Q_SLOTS:
         QTest::newRow("wrong, count not yet lowered")
             << 3 << 3 << KorvaText::PinTwoAttemptsLeft << true << -2;
         QTest::newRow("wrong, one left") << 2 << 2 << KorvaText::PinOneAttemptLeft << true << -2;
+        QTest::newRow("none left at the start") << 0 << -2 << QString() << false << 0;
         QTest::newRow("last try, count lowered") << 1 << 0 << QString() << false << 0;
         QTest::newRow("last try, count not yet lowered") << 1 << 1 << QString() << false << 0;
     }

@@ -1,34 +1,16 @@
-'''feedbackd mock (session bus, org.sigxcpu.Feedback, object
-/org/sigxcpu/Feedback, interface org.sigxcpu.Feedback).
+'''feedbackd mock (session bus, org.sigxcpu.Feedback on /org/sigxcpu/Feedback).
 
-Load with
-  /usr/bin/python3 -m dbusmock --template tests/mocks/feedbackd.py -p '{...}'
-
-Methods:
   TriggerFeedback(s app_id, s event, a{sv} hints, i timeout) -> u id
-      ids count 1, 2, ...; empty app_id or event ->
-      org.freedesktop.DBus.Error.InvalidArgs (no id used). An event that is
-      not known gets an id all the same and FeedbackEnded(id, 4294967295)
-      right after the reply. A known event stays running until EndFeedback
-      or FinishFeedback - the mock never ends one on its own.
+      ids count from 1000, so they never match a client's own numbering;
+      empty app_id or event -> InvalidArgs. An unknown event gets an id and
+      FeedbackEnded(id, 4294967295) after the reply; a known one runs until
+      EndFeedback or FinishFeedback.
   EndFeedback(u id)   running id: FeedbackEnded(id, 2) after the reply;
                       any other id: succeeds silently
-  Property Profile (s, via org.freedesktop.DBus.Properties)
 
-Parameters (JSON keys, all optional):
-  events   list of known event names (default: the 15 korvad events in
-           data/feedbackd/korvad.json)
-  profile  initial Profile                          (default "full")
-
-Control methods (org.freedesktop.DBus.Mock on /org/sigxcpu/Feedback):
-  FinishFeedback(u id, u reason)  forget the id and emit FeedbackEnded(id,
-                                  reason) (0 = ran out, 1 = timeout); any id,
-                                  running or not
-  GetRunning() -> au              ids still running, ascending
-  FinishRange(u first, u count)   FeedbackEnded(id, 0) for count ids from
-                                  first, none of them running: a flood
-
-Every call, control ones included, is in the main object's call log.
+Control (org.freedesktop.DBus.Mock): FinishFeedback(u id, u reason) emits
+FeedbackEnded for any id, running or not; GetRunning() -> au;
+FinishRange(u first, u count) emits FeedbackEnded(id, 0) for count ids: a flood.
 '''
 
 import dbus
@@ -49,6 +31,7 @@ DEFAULT_EVENTS = [
 ]
 REASON_ENDED = 2
 REASON_NOT_FOUND = 0xFFFFFFFF
+FIRST_ID = 1000
 
 
 def _emit_ended(mock, fid, reason):
@@ -78,13 +61,11 @@ def _end(mock, fid, reason):
         _emit_ended(mock, fid, reason)
 
 
-def load(mock, parameters):
-    parameters = parameters or {}
-    mock.events = {str(e) for e in parameters.get('events', DEFAULT_EVENTS)}
-    mock.next_id = 1
+def load(mock, _parameters):
+    mock.events = set(DEFAULT_EVENTS)
+    mock.next_id = FIRST_ID
     mock.running = {}
-    mock.AddProperty(MAIN_IFACE, 'Profile',
-                     dbus.String(parameters.get('profile', 'full')))
+    mock.AddProperty(MAIN_IFACE, 'Profile', dbus.String('full'))
     mock.AddMethods(MAIN_IFACE, [
         ('TriggerFeedback', 'ssa{sv}i', 'u', _trigger),
         ('EndFeedback', 'u', '', lambda m, fid: _end(m, fid, REASON_ENDED)),

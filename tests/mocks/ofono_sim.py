@@ -1,94 +1,40 @@
 '''oFono mock with one modem whose SIM, power and registration behave like
-the real daemon's (system bus, org.ofono).
+the real daemon's (system bus, org.ofono). The modem object carries
+org.ofono.Modem, SimManager, NetworkRegistration and VoiceCallManager, each
+with GetProperties/SetProperty/PropertyChanged only, as in oFono.
 
-Load with
-  /usr/bin/python3 -m dbusmock --template tests/mocks/ofono_sim.py -p '{...}'
+Parameters (JSON keys, all optional): modem_absent (no modem until
+AddModem), powered, online, power_fails (starts unpowered, powering on
+fails with org.ofono.Error.Failed), sim_present, pin_locked (PinRequired
+"pin" and LockedPins ["pin"] at start), pin ("1234"), puk ("12345678"),
+imsi, iccid, reg_status, reg_mode. PIN tries 3, PUK tries 10.
 
-The modem object carries org.ofono.Modem, SimManager, NetworkRegistration,
-VoiceCallManager and ConnectionManager; none of them uses
-org.freedesktop.DBus.Properties (GetProperties/SetProperty/PropertyChanged
-only, as in oFono).
+As oFono does:
+  * SimManager and VoiceCallManager exist while Powered; NetworkRegistration
+    only while Online and the SIM is ready (present, PinRequired "none").
+    A method of an interface not listed fails with UnknownMethod.
+  * Powering off drops Online; powering on re-reads the card.
+  * The reply goes out first, PropertyChanged right after it, only for
+    values that changed. Without a card GetProperties returns only Present;
+    the IMSI and codes appear once the SIM is ready.
+  * Format errors (InvalidFormat) cost no try: PIN 4-8 digits, PUK 8, a lock
+    type that is unknown or not the one PinRequired names.
+  * A wrong PIN/PUK fails at once; the counter drops (and is signalled)
+    RETRIES_DELAY_MS later, so GetProperties in between shows the old count.
+    PIN at 0 -> PinRequired "puk"; PUK at 0 -> blocked for good. ResetPin
+    sets the new PIN, refills both counters and re-enables the lock.
+    ChangePin with old == new succeeds without asking the card.
+    ChangePin/LockPin/UnlockPin need PinRequired "none".
+  * Dial needs Online (else NotAvailable); emergency numbers set
+    Modem.Emergency while the call exists. Calls stay "dialing".
 
-Parameters (JSON keys, all optional):
-  modem_path    object path of the modem            (default "/ril_0")
-  modem_absent  no modem until AddModem()           (default false)
-  powered       Modem.Powered at start              (default true)
-  online        Modem.Online at start               (default true)
-  power_fails   modem starts unpowered and SetProperty("Powered", true)
-                fails with org.ofono.Error.Failed   (default false)
-  sim_present   SIM card inserted                   (default true)
-  pin_locked    PIN lock enabled: PinRequired starts "pin", LockedPins
-                ["pin"]; false: "none" and []       (default true)
-  pin           correct PIN                         (default "1234")
-  puk           correct PUK                         (default "12345678")
-  pin_retries   PIN tries (also the reset value)    (default 3)
-  puk_retries   PUK tries (also the reset value)    (default 10)
-  retries_delay_ms  how long after a refused code the counter drops and
-                is signalled                        (default 150)
-  imsi          SubscriberIdentity; the first 3/2 digits are the MCC/MNC
-                                                    (default "244051234567890")
-  iccid         CardIdentifier                      (default "8935805123456789012")
-  reg_status    NetworkRegistration.Status          (default "registered")
-  reg_mode      NetworkRegistration.Mode            (default "auto")
-  operator      NetworkRegistration.Name            (default "Mock Mobile")
-
-Behaviour worth knowing:
-  * Interfaces: SimManager and VoiceCallManager while Powered;
-    NetworkRegistration and ConnectionManager only while Online AND the
-    SIM is ready (present, PinRequired "none") - a locked modem stays in
-    its pre-SIM state even when Online. Calling a method of an interface
-    that is not listed fails with org.freedesktop.DBus.Error.UnknownMethod.
-  * Powering off drops Online; powering on again re-reads the card, so an
-    enabled PIN lock makes PinRequired "pin" again.
-  * Method replies go out first, PropertyChanged signals right after them
-    (as oFono re-reads the SIM state after answering). Signals are sent only
-    for values that really changed.
-  * SimManager: SubscriberIdentity, MobileCountryCode, MobileNetworkCode
-    appear only once the SIM is ready. With Present false GetProperties
-    returns only Present. Removing the card signals Present false and then
-    PinRequired "none" (if it was set); inserting it signals Present true
-    and the re-read properties.
-  * Format errors (org.ofono.Error.InvalidFormat) cost no try: PIN 4-8
-    digits (personalisation codes 4-16), PUK exactly 8 digits, unknown type
-    name, EnterPin/ResetPin type different from PinRequired, PUK type to
-    ChangePin/LockPin/UnlockPin.
-  * Wrong PIN/PUK: org.ofono.Error.Failed at once; the counter drops (and
-    is signalled) retries_delay_ms later, as oFono re-reads the card only
-    after answering - GetProperties in between still shows the old count. PIN at 0 ->
-    PinRequired "puk"; PUK at 0 -> blocked for good (every ResetPin fails).
-    ResetPin success sets the new PIN, refills both counters and re-enables
-    the PIN lock. ChangePin with old == new succeeds at once without asking
-    the card (like oFono). ChangePin/LockPin/UnlockPin need PinRequired
-    "none", otherwise Failed without costing a try. Only the "pin"/"puk"
-    codes are modelled; other lock types that were forced with
-    SetPinRequired are checked against the same codes and have no counters.
-  * Dial needs Online (else org.ofono.Error.NotAvailable). Emergency numbers
-    set Modem.Emergency while such a call exists. Calls stay "dialing".
-  * Call log: Manager and control calls are logged on "/", everything on the
-    modem (all its interfaces, by bare method name) on the modem path, call
-    objects on their own paths.
-
-Control methods (org.freedesktop.DBus.Mock on "/"):
-  AddModem()                   create the modem, emit ModemAdded
-  RemoveModem()                emit ModemRemoved, drop the modem and its calls
-  SetModemPowered(b)           force Powered (ignores power_fails/Lockdown)
-  SetModemOnline(b)            force Online (modem must be powered)
-  SetPowerFails(b)             change power_fails for later power-on attempts
-  SetSimPresent(b)             remove/insert the card
-  SetPinRequired(s)            force PinRequired (any oFono lock name)
-  SetRetries(s type, y n)      set one Retries entry (PinRequired untouched)
-  SetRegistration(s status, s mode)
-  SetNextError(s method, s error_name)
-                               the next call of that method (bare name, or
-                               "interface.Method") fails with that D-Bus error,
-                               before any checks, costing no try
-  SetReplyDelay(u ms)          every SimManager call sleeps this long before
-                               answering; this blocks the whole mock, so
-                               signals and other calls wait too (0 = off)
-  ExitOnNextCall(s method)     the next call of that method (same matching as
-                               SetNextError) makes the mock process exit
-                               without replying: the service leaves the bus
-                               mid-call
+Control methods (org.freedesktop.DBus.Mock on "/"): AddModem(),
+RemoveModem(), SetModemPowered(b), SetModemOnline(b), SetSimPresent(b),
+SetPinRequired(s), SetRetries(s, y), SetRegistration(s status, s mode),
+SetNextError(s method, s error) - the next call of that method (bare name or
+"interface.Method") fails with that error, costing no try -,
+SetReplyDelay(u ms) - every SimManager call sleeps this long, blocking the
+whole mock -, ExitOnNextCall(s method) - the mock exits without replying.
 '''
 
 import contextlib
@@ -109,25 +55,21 @@ MODEM = 'org.ofono.Modem'
 SIM = 'org.ofono.SimManager'
 NETREG = 'org.ofono.NetworkRegistration'
 VCM = 'org.ofono.VoiceCallManager'
-CONNMAN = 'org.ofono.ConnectionManager'
 CALL = 'org.ofono.VoiceCall'
-SUB_IFACES = (SIM, NETREG, VCM, CONNMAN)
-FEATURE = {SIM: 'sim', NETREG: 'net', CONNMAN: 'gprs'}
+SUB_IFACES = (SIM, NETREG, VCM)
+FEATURE = {SIM: 'sim', NETREG: 'net'}
 
 PIN_TYPES = ('pin', 'phone', 'firstphone', 'pin2',
              'network', 'netsub', 'service', 'corp')
 PUK_TYPES = ('puk', 'firstphonepuk', 'puk2',
              'networkpuk', 'netsubpuk', 'servicepuk', 'corppuk')
-LONG_PIN_TYPES = ('network', 'netsub', 'service', 'corp')
 REG_STATUSES = ('unregistered', 'registered', 'searching', 'denied',
                 'unknown', 'roaming')
 REG_MODES = ('auto', 'auto-only', 'manual')
 # no SIM list, so oFono's fallback set applies
 EMERGENCY_NUMBERS = ['112', '911', '119', '118', '999', '110', '08', '000']
 
-# properties whose D-Bus type cannot be guessed from a Python value
-SIGNATURES = {'Strength': dbus.Byte, 'LocationAreaCode': dbus.UInt16,
-              'CellId': dbus.UInt32}
+RETRIES_DELAY_MS = 150
 
 
 def _err(name, text):
@@ -158,8 +100,6 @@ def _code_ok(code, lock_type):
     code = str(code)
     if lock_type in PUK_TYPES:
         return re.fullmatch(r'[0-9]{8}', code) is not None
-    if lock_type in LONG_PIN_TYPES:
-        return re.fullmatch(r'[0-9]{4,16}', code) is not None
     return re.fullmatch(r'[0-9]{4,8}', code) is not None
 
 
@@ -167,8 +107,6 @@ def to_dbus(name, value):
     if name == 'Retries':
         return dbus.Dictionary({k: dbus.Byte(v) for k, v in value.items()},
                                signature='sy')
-    if name in SIGNATURES:
-        return SIGNATURES[name](value)
     if isinstance(value, bool):
         return dbus.Boolean(value)
     if isinstance(value, list):
@@ -187,16 +125,14 @@ class Ofono:
     def __init__(self, manager, p):
         self.manager = manager
         self.modem = None
-        self.path = str(p.get('modem_path', '/ril_0'))
+        self.path = '/ril_0'
         self.power_fails = bool(p.get('power_fails', False))
         self.powered = bool(p.get('powered', True)) and not self.power_fails
         self.online = bool(p.get('online', True)) and self.powered
-        self.lockdown = False
         self.sim_present = bool(p.get('sim_present', True))
         self.pin = str(p.get('pin', '1234'))
         self.puk = str(p.get('puk', '12345678'))
-        self.max = {'pin': int(p.get('pin_retries', 3)),
-                    'puk': int(p.get('puk_retries', 10))}
+        self.max = {'pin': 3, 'puk': 10}
         self.retries = dict(self.max)
         self.locked = ['pin'] if bool(p.get('pin_locked', True)) else []
         self.imsi = str(p.get('imsi', '244051234567890'))
@@ -205,15 +141,11 @@ class Ofono:
         self.reread_sim()
         self.reg_status = str(p.get('reg_status', 'registered'))
         self.reg_mode = str(p.get('reg_mode', 'auto'))
-        self.operator = str(p.get('operator', 'Mock Mobile'))
-        self.roaming_allowed = False
-        self.gprs_powered = True
         self.calls = []          # [(path, props)]
         self.call_counter = 0
         self.next_error = {}
         self.exit_on = set()
         self.delay_ms = 0
-        self.retries_delay_ms = int(p.get('retries_delay_ms', 150))
         self.queue = []
 
     # --- derived state -------------------------------------------------
@@ -241,7 +173,7 @@ class Ofono:
         if self.powered:
             ifaces += [SIM, VCM]
         if self.online and self.sim_ready():
-            ifaces += [NETREG, CONNMAN]
+            ifaces.append(NETREG)
         return ifaces
 
     def registered(self):
@@ -251,10 +183,7 @@ class Ofono:
         if iface == MODEM:
             ifaces = self.interfaces()
             return {'Powered': self.powered, 'Online': self.online,
-                    'Lockdown': self.lockdown, 'Emergency': self.emergency(),
-                    'Name': 'Mock Modem', 'Manufacturer': 'MockTel',
-                    'Model': 'MT-100', 'Revision': '1.0.0',
-                    'Serial': '356938035643809', 'Type': 'hardware',
+                    'Emergency': self.emergency(), 'Name': 'Mock Modem',
                     'Features': [FEATURE[i] for i in ifaces if i in FEATURE],
                     'Interfaces': ifaces}
         if iface == SIM:
@@ -271,22 +200,13 @@ class Ofono:
             return props
         if iface == NETREG:
             props = {'Mode': self.reg_mode, 'Status': self.reg_status,
-                     'Name': self.operator if self.registered() else ''}
+                     'Name': 'Mock Mobile' if self.registered() else ''}
             if self.registered():
                 props.update({'MobileCountryCode': self.imsi[:3],
-                              'MobileNetworkCode': self.imsi[3:5],
-                              'Technology': 'lte', 'Strength': 70,
-                              'LocationAreaCode': 4711, 'CellId': 123456})
+                              'MobileNetworkCode': self.imsi[3:5]})
             return props
         if iface == VCM:
             return {'EmergencyNumbers': list(EMERGENCY_NUMBERS)}
-        if iface == CONNMAN:
-            attached = self.gprs_powered and (
-                self.reg_status == 'registered' or
-                (self.reg_status == 'roaming' and self.roaming_allowed))
-            return {'Attached': attached, 'Bearer': 'lte' if attached else 'none',
-                    'Suspended': False, 'RoamingAllowed': self.roaming_allowed,
-                    'Powered': self.gprs_powered}
         raise KeyError(iface)
 
     # --- signalling ----------------------------------------------------
@@ -402,7 +322,7 @@ class Ofono:
             with self.changes():
                 change()
             return False
-        GLib.timeout_add(self.retries_delay_ms, run)
+        GLib.timeout_add(RETRIES_DELAY_MS, run)
 
     def wrong_pin(self):
         def lower():
@@ -490,28 +410,21 @@ class Ofono:
     # --- modem properties ------------------------------------------------
 
     def set_modem_property(self, name, value):
-        if name not in ('Powered', 'Online', 'Lockdown') or \
+        if name not in ('Powered', 'Online') or \
                 not isinstance(value, (bool, dbus.Boolean)):
             raise _invalid_args()
         value = bool(value)
         if name == 'Powered':
-            if self.lockdown:
-                raise _err('org.ofono.Error.AccessDenied', 'Operation not permitted')
             if value and not self.powered and self.power_fails:
                 raise _failed()
             self.set_powered(value)
-        elif name == 'Online':
+        else:
             if not self.powered:
                 raise _not_available()
             if not value and self.emergency():
                 raise _err('org.ofono.Error.EmergencyActive', 'Emergency mode active')
             with self.changes():
                 self.online = value
-        else:
-            with self.changes():
-                self.lockdown = value
-            if value:
-                self.set_powered(False)
 
     def dial(self, number, hide_callerid):
         if re.fullmatch(r'\+?[0-9*#]{1,80}', number) is None or \
@@ -563,20 +476,6 @@ def add_modem_methods(st, modem):
     def get_props(iface):
         return lambda: to_dbus_dict(st.props(iface))
 
-    def set_connman(name, value):
-        if name not in ('RoamingAllowed', 'Powered') or \
-                not isinstance(value, (bool, dbus.Boolean)):
-            raise _invalid_args()
-        with st.changes():
-            if name == 'Powered':
-                st.gprs_powered = bool(value)
-            else:
-                st.roaming_allowed = bool(value)
-
-    def register():
-        with st.changes():
-            st.reg_mode = 'auto'
-
     table = {
         MODEM: [('GetProperties', '', 'a{sv}', get_props(MODEM)),
                 ('SetProperty', 'sv', '',
@@ -589,19 +488,10 @@ def add_modem_methods(st, modem):
                lambda t, o, n: st.change_pin(str(t), str(o), str(n))),
               ('LockPin', 'ss', '', lambda t, p: st.lock_pin(str(t), str(p), True)),
               ('UnlockPin', 'ss', '', lambda t, p: st.lock_pin(str(t), str(p), False))],
-        NETREG: [('GetProperties', '', 'a{sv}', get_props(NETREG)),
-                 ('Register', '', '', register)],
+        NETREG: [('GetProperties', '', 'a{sv}', get_props(NETREG))],
         VCM: [('GetProperties', '', 'a{sv}', get_props(VCM)),
               ('Dial', 'ss', 'o', lambda n, h: st.dial(str(n), str(h))),
-              ('HangupAll', '', '', lambda: st.hangup()),
-              ('GetCalls', '', 'a(oa{sv})',
-               lambda: dbus.Array([(dbus.ObjectPath(p), to_dbus_dict(c))
-                                   for p, c in st.calls], signature='(oa{sv})'))],
-        CONNMAN: [('GetProperties', '', 'a{sv}', get_props(CONNMAN)),
-                  ('SetProperty', 'sv', '', lambda n, v: set_connman(str(n), v)),
-                  ('DeactivateAll', '', '', lambda: None),
-                  ('GetContexts', '', 'a(oa{sv})',
-                   lambda: dbus.Array([], signature='(oa{sv})'))],
+              ('HangupAll', '', '', lambda: st.hangup())],
     }
     for iface, methods in table.items():
         modem.AddMethods(iface, [(name, sin, sout, guarded(st, iface, name, impl))
@@ -648,11 +538,6 @@ def SetModemOnline(self, on):
         raise _control_error('modem is not powered')
     with st.changes():
         st.online = bool(on)
-
-
-@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='b', out_signature='')
-def SetPowerFails(self, fails):
-    self.ofono.power_fails = bool(fails)
 
 
 @dbus.service.method(dbusmock.MOCK_IFACE, in_signature='b', out_signature='')

@@ -19,22 +19,13 @@ Objects:
 Parameters (JSON keys, all optional):
   radio_states  initial radio state bits             (default 1)
   call_state    what get_call_state() returns        (default "none")
-  answer        how the get_* methods answer         (default "normal")
-                "normal" | "error" (D-Bus error com.vexa.pavo.Error.Failed)
-                | "noargs" (a reply without any arguments)
-                | "hang" (no reply at all: the caller runs into its timeout)
-                | "wrongtype" (get_radio_states answers a string, get_call_state
-                  a number)
+  answer        how the get_* methods answer: "normal", "error"
+                (com.vexa.pavo.Error.Failed), "noargs" (an empty reply),
+                "hang" (no reply) or "wrongtype" (a string / a number)
 
-Control methods (org.freedesktop.DBus.Mock on /com/vexa/pavo/request):
-  SetAnswer(s)                 switch the answer mode
-  SetRadioStates(u)            change the bits silently
-  EmitRadioStates(u)           change the bits and emit radio_states_ind
-  EmitCallState(s call, s emergency)
-                               store call as the call state and emit
-                               sig_call_state_ind(call, emergency)
-  GetTklockMode() -> s         last mode accepted by req_tklock_mode_change
-                               ("" if none yet)
+Control (org.freedesktop.DBus.Mock on /com/vexa/pavo/request):
+  EmitRadioStates(u), EmitCallState(s call, s emergency): store the value
+  and emit the signal; GetTklockMode() -> s, the last accepted mode.
 
 All calls, control ones included, are logged on /com/vexa/pavo/request.
 The get_* methods are declared without an output signature so that the
@@ -117,19 +108,6 @@ def get_radio_states(self, reply, error):
 @dbus.service.method(MAIN_IFACE, in_signature='', async_callbacks=('reply', 'error'))
 def get_call_state(self, reply, error):
     _answer(self, dbus.String(self.call_state), reply, error)
-
-
-@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='s', out_signature='')
-def SetAnswer(self, answer):
-    if answer not in ANSWERS:
-        raise dbus.exceptions.DBusException(f'answer must be one of {ANSWERS}',
-                                            name='org.freedesktop.DBus.Error.InvalidArgs')
-    self.answer = str(answer)
-
-
-@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='u', out_signature='')
-def SetRadioStates(self, states):
-    self.radio_states = int(states)
 
 
 @dbus.service.method(dbusmock.MOCK_IFACE, in_signature='u', out_signature='')

@@ -43,13 +43,6 @@ private Q_SLOTS:
                 QStringLiteral("PIN_CODE_DONE"), QStringLiteral("KORVA_READY"), QStringLiteral("END") }));
     }
 
-    void commandForm()
-    {
-        qunsetenv("KORVAD_UPSTART_FIFO");
-        QCOMPARE(KorvadApp::upstartCommand("PIN_CODE_DONE"),
-            QByteArray("echo PIN_CODE_DONE > /var/run/upstart.fifo "));
-    }
-
     // The token goes into a fifo, even one whose name is shell syntax, and
     // nowhere else: nothing is created, truncated or written through a link.
     void tokenOnlyIntoAFifo_data()

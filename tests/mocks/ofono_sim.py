@@ -7,7 +7,7 @@ Parameters (JSON keys, all optional): modem_absent (no modem until
 AddModem), powered, online, power_fails (starts unpowered, powering on
 fails with org.ofono.Error.Failed), sim_present, pin_locked (PinRequired
 "pin" and LockedPins ["pin"] at start), pin ("1234"), puk ("12345678"),
-imsi, iccid, reg_status, reg_mode. PIN tries 3, PUK tries 10.
+imsi, iccid, reg_status, reg_mode, pin_retries (3), puk_retries (10).
 
 As oFono does:
   * SimManager and VoiceCallManager exist while Powered; NetworkRegistration
@@ -132,7 +132,7 @@ class Ofono:
         self.sim_present = bool(p.get('sim_present', True))
         self.pin = str(p.get('pin', '1234'))
         self.puk = str(p.get('puk', '12345678'))
-        self.max = {'pin': 3, 'puk': 10}
+        self.max = {'pin': int(p.get('pin_retries', 3)), 'puk': int(p.get('puk_retries', 10))}
         self.retries = dict(self.max)
         self.locked = ['pin'] if bool(p.get('pin_locked', True)) else []
         self.imsi = str(p.get('imsi', '244051234567890'))

@@ -23,7 +23,15 @@ void KorvadWin::closeEvent(QCloseEvent* event)
 void KorvadWin::setPriority(bool normal)
 {
     KTRACE() << "normal:" << normal;
-    m_priority = normal ? XlibUtils::Normal : XlibUtils::AboveAll;
+    const int priority = normal ? XlibUtils::Normal : XlibUtils::AboveAll;
+    // Raising an open page again (a repeated request) must not cost three
+    // property writes and a round trip to the X server each time.
+    if (priority == m_priority && m_priorityWritten && testAttribute(Qt::WA_WState_Created)) {
+        KTRACE() << "unchanged";
+        return;
+    }
+    m_priority = priority;
+    m_priorityWritten = true;
     XlibUtils::setWindowPriority(static_cast<XlibUtils::WindowPriority>(m_priority), this);
     KTRACE() << "out";
 }

@@ -27,5 +27,6 @@ protected:
 
 private:
     int m_priority = XlibUtils::Normal;
+    bool m_priorityWritten = false;
     bool m_closed = false;
 };

@@ -42,3 +42,18 @@ private:
     QVariantMap m_parameters;
     QProcess m_process;
 };
+
+// The notification server, and the Notify calls it received.
+class NotificationsMock : public MockService
+{
+public:
+    NotificationsMock()
+        : MockService(
+            QStringLiteral("notifications"), QStringLiteral("org.freedesktop.Notifications"), SessionBus)
+    {
+    }
+    QList<QVariantList> notes()
+    {
+        return calls(QStringLiteral("/org/freedesktop/Notifications"), QStringLiteral("Notify"));
+    }
+};

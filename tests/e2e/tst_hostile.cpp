@@ -128,8 +128,7 @@ private Q_SLOTS:
     {
         MockService ofono(QStringLiteral("ofono_sim"), QStringLiteral("org.ofono"), MockService::SystemBus);
         QVERIFY(ofono.start());
-        MockService notifications(QStringLiteral("notifications"),
-            QStringLiteral("org.freedesktop.Notifications"), MockService::SessionBus);
+        NotificationsMock notifications;
         QVERIFY(notifications.start());
         MockService feedbackd(
             QStringLiteral("feedbackd"), QStringLiteral("org.sigxcpu.Feedback"), MockService::SessionBus);

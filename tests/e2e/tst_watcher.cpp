@@ -84,15 +84,6 @@ class TestWatcher : public QObject
     {
         return XTools::findWindows(QString::fromLatin1(title), wait);
     }
-    static bool press(const QString& window, bool yes)
-    {
-        QHash<QString, int> g;
-        for (const QString& line :
-            XTools::run("xdotool", { "getwindowgeometry", "--shell", window }).split('\n'))
-            g.insert(line.section('=', 0, 0), line.section('=', 1).toInt());
-        return g["WIDTH"] > 0
-            && XTools::click(g["X"] + g["WIDTH"] * (yes ? 1 : 3) / 4, g["Y"] + g["HEIGHT"] - 24 - 32);
-    }
 
     const QString rejected = "SIM card rejected|sim.error.sound";
     const QString removed = "SIM card removed|sim.removed";
@@ -169,7 +160,7 @@ private Q_SLOTS:
         QCOMPARE(dialogs(), shown);
         QTRY_COMPARE(warnings(p, "warning_snd"), 2);
 
-        QVERIFY(press(shown.first(), false));
+        QVERIFY(XTools::pressDialogButton(shown.first(), false));
         QVERIFY(p.daemon.waitForOutput("true-->false") > 0);
         QVERIFY(registration(p, "searching:auto") && registration(p, "unregistered:auto"));
         QVERIFY(dialogs().isEmpty());
@@ -177,7 +168,7 @@ private Q_SLOTS:
         shown = dialogs("^Network not available$", true);
         QCOMPARE(shown.size(), 1);
 
-        QVERIFY(press(shown.first(), true));
+        QVERIFY(XTools::pressDialogButton(shown.first(), true));
         QVERIFY(p.daemon.waitForOutput("Bringing up the phone network settings") > 0 && p.daemon.ping());
         QCOMPARE(p.daemon.output().contains("ERROR! Failed to bring up the phone network settings applet"),
             !settings);

@@ -183,28 +183,25 @@ private Q_SLOTS:
         QTest::addColumn<int>("disconnects");
         QTest::addColumn<QString>("settings");
         QTest::addColumn<QString>("logged");
-        const QVariantMap one { { QStringLiteral("connections"), QVariantList { connection("a") } } };
-        const QVariantMap two { { QStringLiteral("connections"),
-            QVariantList { connection("a"), connection("b") } } };
-        const QString off = QStringLiteral("[olmo/connectivity/IAP/244051234567890]\nautoconnect=false");
-        const QString noRoaming
-            = QStringLiteral("[olmo/connectivity/network_type/GPRS]\ngprs_roaming_permission=0");
+        const QVariantMap one { { "connections", QVariantList { connection("a") } } };
+        const QVariantMap two { { "connections", QVariantList { connection("a"), connection("b") } } };
+        const QString off = "[olmo/connectivity/IAP/244051234567890]\nautoconnect=false";
+        const QString noRoaming = "[olmo/connectivity/network_type/GPRS]\ngprs_roaming_permission=0";
         const QVariantMap sim;
-        QTest::newRow("home") << "home" << sim << one << true << 1 << off << "disabling";
         QTest::newRow("roaming") << "roaming" << sim << one << true << 1 << noRoaming << "disable roaming";
         QTest::newRow("two connections") << "home" << sim << two << true << 2 << off << "disabling";
         QTest::newRow("no connection") << "home" << sim << QVariantMap() << true << 0 << ""
                                        << "nums: 0";
         QTest::newRow("daemon absent") << "home" << sim << QVariantMap() << false << 0 << ""
                                        << "nexo valid: false";
-        QTest::newRow("daemon hung") << "home" << sim << QVariantMap { { QStringLiteral("answer"), "hang" } }
-                                     << true << 0 << ""
+        QTest::newRow("daemon hung") << "home" << sim << QVariantMap { { "answer", "hang" } } << true << 0
+                                     << ""
                                      << "error reply: org.freedesktop.DBus.Error.NoReply";
         QTest::newRow("IMSI unreadable")
-            << "home" << QVariantMap { { QStringLiteral("pin_locked"), true } } << one << true << 1 << ""
+            << "home" << QVariantMap { { "pin_locked", true } } << one << true << 1 << ""
             << "SimNotReady";
         QTest::newRow("IMSI not digits")
-            << "home" << QVariantMap { { QStringLiteral("imsi"), "24405/../../x" } } << one << true << 1 << ""
+            << "home" << QVariantMap { { "imsi", "24405/../../x" } } << one << true << 1 << ""
             << "is not an IMSI";
     }
 

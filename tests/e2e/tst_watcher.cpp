@@ -100,8 +100,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("prestarted");
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("card removed")
-            << ready << false << QStringList { "SetSimPresent:false" } << QStringList { removed };
         QTest::newRow("rejected, then removed")
             << ready << false << QStringList { "SetPinRequired:network", "SetSimPresent:false" }
             << QStringList { rejected, removed };

@@ -4,6 +4,7 @@
 #include <QDBusMessage>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 #include <QVariantMap>
 
@@ -55,5 +56,23 @@ public:
     QList<QVariantList> notes()
     {
         return calls(QStringLiteral("/org/freedesktop/Notifications"), QStringLiteral("Notify"));
+    }
+};
+
+// feedbackd, and the events it was asked to play, in order.
+class FeedbackdMock : public MockService
+{
+public:
+    FeedbackdMock()
+        : MockService(QStringLiteral("feedbackd"), QStringLiteral("org.sigxcpu.Feedback"), SessionBus)
+    {
+    }
+    QStringList events()
+    {
+        QStringList names;
+        for (const QVariantList& call :
+            calls(QStringLiteral("/org/sigxcpu/Feedback"), QStringLiteral("TriggerFeedback")))
+            names << call.value(1).toString();
+        return names;
     }
 };

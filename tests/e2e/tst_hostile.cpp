@@ -130,8 +130,7 @@ private Q_SLOTS:
         QVERIFY(ofono.start());
         NotificationsMock notifications;
         QVERIFY(notifications.start());
-        MockService feedbackd(
-            QStringLiteral("feedbackd"), QStringLiteral("org.sigxcpu.Feedback"), MockService::SessionBus);
+        FeedbackdMock feedbackd;
         QVERIFY(feedbackd.start());
         FifoReader fifo;
         DaemonProcess daemon;
@@ -232,8 +231,7 @@ private Q_SLOTS:
     // feedbacks nobody asked for.
     void peersVanishAndFlood()
     {
-        MockService feedbackd(
-            QStringLiteral("feedbackd"), QStringLiteral("org.sigxcpu.Feedback"), MockService::SessionBus);
+        FeedbackdMock feedbackd;
         QVERIFY(feedbackd.start());
         PinBoot boot({ { QStringLiteral("pin"), QStringLiteral("13572468") } });
         QVERIFY(boot.start());

@@ -38,8 +38,7 @@ private:
     static constexpr const char* ApTitle = "^Connection settings$";
 
     NotificationsMock m_notifications;
-    MockService m_feedback { QStringLiteral("feedbackd"), QStringLiteral("org.sigxcpu.Feedback"),
-        MockService::SessionBus };
+    FeedbackdMock m_feedback;
     DaemonProcess m_daemon;
     Engine m_engine;
 
@@ -76,15 +75,6 @@ private:
             else
                 QVERIFY(tap(window, step == QLatin1String("ok")));
         }
-    }
-
-    QStringList feedbackEvents()
-    {
-        QStringList events;
-        for (const QVariantList& call :
-            m_feedback.calls(QStringLiteral("/org/sigxcpu/Feedback"), QStringLiteral("TriggerFeedback")))
-            events << call.value(1).toString();
-        return events;
     }
 
 private Q_SLOTS:
@@ -152,7 +142,7 @@ private Q_SLOTS:
         QVERIFY(m_daemon.output().contains(QStringLiteral("PIN length %1").arg(pin.size())));
         if (!pin.isEmpty())
             QVERIFY(!m_daemon.output().contains(pin));
-        QCOMPARE(feedbackEvents(), QStringList());
+        QCOMPARE(m_feedback.events(), QStringList());
     }
 
     void twoPinRequestsTwoAnswers()
@@ -229,7 +219,7 @@ private Q_SLOTS:
         request(QStringLiteral("iap_select_req"), { gprs, mms });
         const QString window = waitForSheet(ApTitle);
         QVERIFY(!window.isEmpty());
-        QTRY_COMPARE(feedbackEvents(), QStringList { QStringLiteral("query_strong") });
+        QTRY_COMPARE(m_feedback.events(), QStringList { QStringLiteral("query_strong") });
         play(window, steps);
         QTRY_COMPARE(m_engine.accessPoints, QList<QStringList> { chosen });
         QVERIFY(m_engine.pins.isEmpty());
@@ -258,7 +248,7 @@ private Q_SLOTS:
                 hints.value(QStringLiteral("category")).toString() };
         }
         QCOMPARE(shown, expected);
-        QCOMPARE(feedbackEvents(), QStringList());
+        QCOMPARE(m_feedback.events(), QStringList());
     }
 
     // The settings PIN goes to root, the engine's user, and to nobody else on

@@ -17,7 +17,9 @@ class TestWatcher : public QObject
 
     struct Phone
     {
-        QScopedPointer<MockService> ofono, notifications, feedbackd, settings;
+        QScopedPointer<MockService> ofono, settings;
+        NotificationsMock notifications;
+        FeedbackdMock feedbackd;
         FifoReader fifo;
         DaemonProcess daemon;
     };
@@ -25,12 +27,9 @@ class TestWatcher : public QObject
     static bool start(Phone& p, const QVariantMap& ofono, bool settings = true, bool prestart = false)
     {
         p.ofono.reset(new MockService("ofono_sim", "org.ofono", MockService::SystemBus, ofono));
-        p.notifications.reset(
-            new MockService("notifications", "org.freedesktop.Notifications", MockService::SessionBus));
-        p.feedbackd.reset(new MockService("feedbackd", "org.sigxcpu.Feedback", MockService::SessionBus));
         p.settings.reset(new MockService("settings_app", "org.gnome.Settings", MockService::SessionBus));
         p.daemon.setFifo(p.fifo.path());
-        return p.ofono->start() && p.notifications->start() && p.feedbackd->start()
+        return p.ofono->start() && p.notifications.start() && p.feedbackd.start()
             && (!settings || p.settings->start())
             && p.daemon.start(prestart ? QStringList { "-log", "-prestart" } : QStringList { "-log" })
             && p.daemon.waitForOutput("KorvaUI::simRead") > 0 && p.daemon.ping();
@@ -68,18 +67,12 @@ class TestWatcher : public QObject
     static QStringList notes(Phone& p)
     {
         QStringList result;
-        for (const QVariantList& c : p.notifications->calls("/org/freedesktop/Notifications", "Notify"))
+        for (const QVariantList& c : p.notifications.notes())
             result << c.value(4).toString() + '|'
                     + qdbus_cast<QVariantMap>(c.value(6)).value("category").toString();
         return result;
     }
-    static int warnings(Phone& p, const QString& event)
-    {
-        int n = 0;
-        for (const QVariantList& c : p.feedbackd->calls("/org/sigxcpu/Feedback", "TriggerFeedback"))
-            n += c.value(1).toString() == event;
-        return n;
-    }
+    static int warnings(Phone& p, const QString& event) { return p.feedbackd.events().count(event); }
     static QStringList dialogs(const char* title = "^(SIM card|Phone not|Network not)", bool wait = false)
     {
         return XTools::findWindows(QString::fromLatin1(title), wait);

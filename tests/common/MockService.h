@@ -4,6 +4,7 @@
 #include <QDBusMessage>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 #include <QVariantMap>
 
@@ -41,4 +42,37 @@ private:
     Bus m_bus;
     QVariantMap m_parameters;
     QProcess m_process;
+};
+
+// The notification server, and the Notify calls it received.
+class NotificationsMock : public MockService
+{
+public:
+    NotificationsMock()
+        : MockService(
+            QStringLiteral("notifications"), QStringLiteral("org.freedesktop.Notifications"), SessionBus)
+    {
+    }
+    QList<QVariantList> notes()
+    {
+        return calls(QStringLiteral("/org/freedesktop/Notifications"), QStringLiteral("Notify"));
+    }
+};
+
+// feedbackd, and the events it was asked to play, in order.
+class FeedbackdMock : public MockService
+{
+public:
+    FeedbackdMock()
+        : MockService(QStringLiteral("feedbackd"), QStringLiteral("org.sigxcpu.Feedback"), SessionBus)
+    {
+    }
+    QStringList events()
+    {
+        QStringList names;
+        for (const QVariantList& call :
+            calls(QStringLiteral("/org/sigxcpu/Feedback"), QStringLiteral("TriggerFeedback")))
+            names << call.value(1).toString();
+        return names;
+    }
 };

@@ -78,18 +78,22 @@ bool click(int x, int y)
     return rc == 0;
 }
 
-bool pressDialogButton(const QString& windowId, bool positive)
+QRect geometry(const QString& windowId)
 {
     QHash<QString, int> g;
-    const QString geometry = run(QStringLiteral("xdotool"),
+    const QString shell = run(QStringLiteral("xdotool"),
         { QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), windowId });
-    for (const QString& line : geometry.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+    for (const QString& line : shell.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
         g.insert(line.section(QLatin1Char('='), 0, 0), line.section(QLatin1Char('='), 1).toInt());
-    if (g.value(QStringLiteral("WIDTH")) <= 0)
-        return false;
+    return QRect(g.value(QStringLiteral("X")), g.value(QStringLiteral("Y")), g.value(QStringLiteral("WIDTH")),
+        g.value(QStringLiteral("HEIGHT")));
+}
+
+bool pressDialogButton(const QString& windowId, bool positive)
+{
+    const QRect g = geometry(windowId);
     // The button row: 64 px high, 24 px above the bottom edge.
-    return click(g[QStringLiteral("X")] + g[QStringLiteral("WIDTH")] * (positive ? 1 : 3) / 4,
-        g[QStringLiteral("Y")] + g[QStringLiteral("HEIGHT")] - 24 - 32);
+    return g.width() > 0 && click(g.x() + g.width() * (positive ? 1 : 3) / 4, g.y() + g.height() - 24 - 32);
 }
 
 QString xprop(const QString& windowId, const QString& property)

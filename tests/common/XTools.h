@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +14,8 @@ bool key(const QString& windowId, const QString& keyName);
 // Types `text` (any characters, also outside the keyboard map) into the window.
 bool type(const QString& windowId, const QString& text);
 bool click(int x, int y);
+// The window's frame on screen; empty when it is gone.
+QRect geometry(const QString& windowId);
 // Taps the left (positive) or right button of a Yes/No dialog.
 bool pressDialogButton(const QString& windowId, bool positive);
 QString xprop(const QString& windowId, const QString& property);

@@ -128,11 +128,9 @@ private Q_SLOTS:
     {
         MockService ofono(QStringLiteral("ofono_sim"), QStringLiteral("org.ofono"), MockService::SystemBus);
         QVERIFY(ofono.start());
-        MockService notifications(QStringLiteral("notifications"),
-            QStringLiteral("org.freedesktop.Notifications"), MockService::SessionBus);
+        NotificationsMock notifications;
         QVERIFY(notifications.start());
-        MockService feedbackd(
-            QStringLiteral("feedbackd"), QStringLiteral("org.sigxcpu.Feedback"), MockService::SessionBus);
+        FeedbackdMock feedbackd;
         QVERIFY(feedbackd.start());
         FifoReader fifo;
         DaemonProcess daemon;
@@ -233,8 +231,7 @@ private Q_SLOTS:
     // feedbacks nobody asked for.
     void peersVanishAndFlood()
     {
-        MockService feedbackd(
-            QStringLiteral("feedbackd"), QStringLiteral("org.sigxcpu.Feedback"), MockService::SessionBus);
+        FeedbackdMock feedbackd;
         QVERIFY(feedbackd.start());
         PinBoot boot({ { QStringLiteral("pin"), QStringLiteral("13572468") } });
         QVERIFY(boot.start());

@@ -30,22 +30,6 @@ private:
     }
     static QVariantMap radios(uint bits) { return { { QStringLiteral("radio_states"), bits } }; }
 
-    // Presses Yes (left) or No (right) of the message box as a finger would.
-    static bool press(const QString& window, bool yes)
-    {
-        const QString geometry = XTools::run(QStringLiteral("xdotool"),
-            { QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window });
-        QHash<QString, int> g;
-        for (const QString& line : geometry.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-            g.insert(line.section(QLatin1Char('='), 0, 0), line.section(QLatin1Char('='), 1).toInt());
-        if (g.value(QStringLiteral("WIDTH")) <= 0)
-            return false;
-        const int x = g[QStringLiteral("X")] + g[QStringLiteral("WIDTH")] * (yes ? 1 : 3) / 4;
-        // The button row: 64 px high, 24 px above the bottom edge.
-        const int y = g[QStringLiteral("Y")] + g[QStringLiteral("HEIGHT")] - 24 - 32;
-        return XTools::click(x, y);
-    }
-
 private Q_SLOTS:
     void answer_data()
     {
@@ -77,8 +61,8 @@ private Q_SLOTS:
                     .contains(QLatin1String("\"Offline mode\"")));
         QVERIFY(!daemon.output().contains(QLatin1String("query manager requested")));
 
-        QVERIFY(
-            byEnter ? XTools::key(windows.first(), QStringLiteral("Return")) : press(windows.first(), yes));
+        QVERIFY(byEnter ? XTools::key(windows.first(), QStringLiteral("Return"))
+                        : XTools::pressDialogButton(windows.first(), yes));
         QVERIFY2(daemon.waitForOutput(yes ? online() : stayOffline()) > 0, qPrintable(daemon.output()));
         const QList<QVariantList> radioRequests
             = mock->calls(QLatin1String(Request), QStringLiteral("req_radio_states_change"));
@@ -121,7 +105,7 @@ private Q_SLOTS:
         QVERIFY(daemon.ping());
         QCOMPARE(XTools::findWindows(QLatin1String(Title), false).size(), 1);
 
-        QVERIFY(press(windows.first(), false));
+        QVERIFY(XTools::pressDialogButton(windows.first(), false));
         QVERIFY(fifo.waitForTokens(2));
         QCOMPARE(fifo.tokens(), readyDone());
         QVERIFY(DaemonProcess::release());

@@ -92,8 +92,7 @@ private Q_SLOTS:
     // that differ are asked again; then PUK and new PIN go in one call.
     void pukUnblocks()
     {
-        MockService notifications(QStringLiteral("notifications"),
-            QStringLiteral("org.freedesktop.Notifications"), MockService::SessionBus);
+        NotificationsMock notifications;
         QVERIFY(notifications.start());
         PinBoot boot(sim());
         QVERIFY(boot.start());
@@ -131,13 +130,8 @@ private Q_SLOTS:
         QCOMPARE(boot.simCalls(QStringLiteral("ResetPin")),
             (QList<QVariantList> {
                 { QStringLiteral("puk"), WrongPuk, NewPin }, { QStringLiteral("puk"), Puk, NewPin } }));
-        QTRY_VERIFY2(
-            !notifications.calls(QStringLiteral("/org/freedesktop/Notifications"), QStringLiteral("Notify"))
-                 .isEmpty(),
-            qPrintable(boot.daemon.output().right(6000)));
-        const QVariantList note
-            = notifications.calls(QStringLiteral("/org/freedesktop/Notifications"), QStringLiteral("Notify"))
-                  .last();
+        QTRY_VERIFY2(!notifications.notes().isEmpty(), qPrintable(boot.daemon.output().right(6000)));
+        const QVariantList note = notifications.notes().last();
         QVERIFY(note.contains(QStringLiteral("PIN code changed")));
         QVERIFY(boot.logKeepsSecret({ Pin, WrongPin, Puk, WrongPuk, NewPin, OtherPin }));
     }
@@ -200,8 +194,7 @@ private Q_SLOTS:
     void prestartedBoot()
     {
         QFETCH(bool, launched);
-        MockService notifications(QStringLiteral("notifications"),
-            QStringLiteral("org.freedesktop.Notifications"), MockService::SessionBus);
+        NotificationsMock notifications;
         QVERIFY(notifications.start());
         PinBoot boot(sim());
         QVERIFY(boot.start({ QStringLiteral("-log"), QStringLiteral("-prestart") }));
@@ -222,14 +215,8 @@ private Q_SLOTS:
         } else {
             QVERIFY(boot.fifo.waitForTokens(2));
             QCOMPARE(boot.fifo.tokens(), ReadyDone);
-            QTRY_VERIFY(
-                !notifications
-                     .calls(QStringLiteral("/org/freedesktop/Notifications"), QStringLiteral("Notify"))
-                     .isEmpty());
-            QVERIFY(notifications
-                        .calls(QStringLiteral("/org/freedesktop/Notifications"), QStringLiteral("Notify"))
-                        .first()
-                        .contains(QStringLiteral("SIM card error")));
+            QTRY_VERIFY(!notifications.notes().isEmpty());
+            QVERIFY(notifications.notes().first().contains(QStringLiteral("SIM card error")));
             QVERIFY(boot.daemon.ping());
             QVERIFY(boot.seen().isEmpty());
             // A late launch still gets its page.
@@ -282,14 +269,9 @@ private Q_SLOTS:
         XTools::run(QStringLiteral("xdotool"), { QStringLiteral("type"), QStringLiteral("112") });
         QVERIFY(boot.daemon.ping());
 
-        const QString geometry = XTools::run(QStringLiteral("xdotool"),
-            { QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window });
-        QHash<QString, int> g;
-        for (const QString& line : geometry.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-            g.insert(line.section(QLatin1Char('='), 0, 0), line.section(QLatin1Char('='), 1).toInt());
+        const QRect g = XTools::geometry(window);
         // The bottom-left key of the keypad.
-        QVERIFY(XTools::click(g[QStringLiteral("X")] + g[QStringLiteral("WIDTH")] * 93 / 480,
-            g[QStringLiteral("Y")] + g[QStringLiteral("HEIGHT")] * 688 / 854));
+        QVERIFY(XTools::click(g.x() + g.width() * 93 / 480, g.y() + g.height() * 688 / 854));
         QTRY_COMPARE(boot.simCalls(QStringLiteral("Dial")).size(), 1);
         QCOMPARE(boot.simCalls(QStringLiteral("Dial")).first().value(0).toString(), QStringLiteral("112"));
         QVERIFY(boot.waitLog(QStringLiteral("UI on top: true")));

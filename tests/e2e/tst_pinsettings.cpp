@@ -40,11 +40,10 @@ private:
         return { { QStringLiteral("pin"), Pin }, { QStringLiteral("pin_locked"), locked } };
     }
 
-    static QStringList notes(MockService& notifications)
+    static QStringList notes(NotificationsMock& notifications)
     {
         QStringList texts;
-        for (const QVariantList& call :
-            notifications.calls(QStringLiteral("/org/freedesktop/Notifications"), QStringLiteral("Notify")))
+        for (const QVariantList& call : notifications.notes())
             texts << call.value(3).toString() + call.value(4).toString(); // summary, body
         return texts;
     }
@@ -62,8 +61,7 @@ private Q_SLOTS:
     void changePin()
     {
         QFETCH(bool, right);
-        MockService notifications(QStringLiteral("notifications"),
-            QStringLiteral("org.freedesktop.Notifications"), MockService::SessionBus);
+        NotificationsMock notifications;
         QVERIFY(notifications.start());
         PinBoot boot(sim(true));
         QVERIFY(readySim(boot, true));

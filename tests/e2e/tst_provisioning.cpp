@@ -37,10 +37,8 @@ private:
     static constexpr const char* PinTitle = "^Settings PIN code$";
     static constexpr const char* ApTitle = "^Connection settings$";
 
-    MockService m_notifications { QStringLiteral("notifications"),
-        QStringLiteral("org.freedesktop.Notifications"), MockService::SessionBus };
-    MockService m_feedback { QStringLiteral("feedbackd"), QStringLiteral("org.sigxcpu.Feedback"),
-        MockService::SessionBus };
+    NotificationsMock m_notifications;
+    FeedbackdMock m_feedback;
     DaemonProcess m_daemon;
     Engine m_engine;
 
@@ -61,16 +59,8 @@ private:
     // The header's two buttons, as a thumb finds them.
     static bool tap(const QString& window, bool positive)
     {
-        const QString geometry = XTools::run(QStringLiteral("xdotool"),
-            { QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window });
-        QHash<QString, int> g;
-        for (const QString& line : geometry.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-            g.insert(line.section(QLatin1Char('='), 0, 0), line.section(QLatin1Char('='), 1).toInt());
-        const int width = g.value(QStringLiteral("WIDTH"));
-        if (width <= 0)
-            return false;
-        const int x = g[QStringLiteral("X")] + (positive ? width - 90 : 90);
-        return XTools::click(x, g[QStringLiteral("Y")] + 44);
+        const QRect g = XTools::geometry(window);
+        return g.width() > 0 && XTools::click(g.x() + (positive ? g.width() - 90 : 90), g.y() + 44);
     }
 
     // Steps: "type:<text>", "key:<xdotool key>", "ok" (the positive header
@@ -85,20 +75,6 @@ private:
             else
                 QVERIFY(tap(window, step == QLatin1String("ok")));
         }
-    }
-
-    QList<QVariantList> notifyCalls()
-    {
-        return m_notifications.calls(
-            QStringLiteral("/org/freedesktop/Notifications"), QStringLiteral("Notify"));
-    }
-    QStringList feedbackEvents()
-    {
-        QStringList events;
-        for (const QVariantList& call :
-            m_feedback.calls(QStringLiteral("/org/sigxcpu/Feedback"), QStringLiteral("TriggerFeedback")))
-            events << call.value(1).toString();
-        return events;
     }
 
 private Q_SLOTS:
@@ -138,24 +114,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<QString>("pin");
-        const QString pin = QStringLiteral("8642097531");
-        QTest::newRow("typed, return")
-            << QStringList { QStringLiteral("type:8642097531"), QStringLiteral("key:Return") } << pin;
+        const QString pin = "8642097531";
         QTest::newRow("Arabic-Indic and Devanagari digits")
-            << QStringList { QString::fromUtf8("type:٨٦٤٢٠९७५३१"), QStringLiteral("ok") } << pin;
-        QTest::newRow("letters are not taken")
-            << QStringList { QStringLiteral("type:86a42b09c7531"), QStringLiteral("key:Return") } << pin;
-        QTest::newRow("empty, return") << QStringList { QStringLiteral("key:Return") } << QString();
-        QTest::newRow("cancel after typing")
-            << QStringList { QStringLiteral("type:8642097531"), QStringLiteral("cancel") } << QString();
+            << QStringList { QString::fromUtf8("type:٨٦٤٢٠९७५३१"), "ok" } << pin;
+        QTest::newRow("letters are not taken") << QStringList { "type:86a42b09c7531", "key:Return" } << pin;
+        QTest::newRow("empty, return") << QStringList { "key:Return" } << QString();
+        QTest::newRow("cancel after typing") << QStringList { "type:8642097531", "cancel" } << QString();
         // OK does nothing while the field is empty, also once emptied again.
-        QTest::newRow("OK only with digits") << QStringList { QStringLiteral("ok"), QStringLiteral("type:12"),
-            QStringLiteral("key:BackSpace"), QStringLiteral("key:BackSpace"), QStringLiteral("ok"),
-            QStringLiteral("type:7531"), QStringLiteral("ok") }
-                                             << QStringLiteral("7531");
-        QTest::newRow("at most 255 digits") << QStringList {
-            QStringLiteral("type:") + QString(260, QLatin1Char('4')), QStringLiteral("key:Return")
-        } << QString(255, QLatin1Char('4'));
+        QTest::newRow("OK only with digits")
+            << QStringList { "ok", "type:12", "key:BackSpace", "key:BackSpace", "ok", "type:7531", "ok" }
+            << "7531";
+        QTest::newRow("at most 255 digits") << QStringList { "type:" + QString(260, QLatin1Char('4')),
+            "key:Return" } << QString(255, QLatin1Char('4'));
     }
 
     void pinSheet()
@@ -172,7 +142,7 @@ private Q_SLOTS:
         QVERIFY(m_daemon.output().contains(QStringLiteral("PIN length %1").arg(pin.size())));
         if (!pin.isEmpty())
             QVERIFY(!m_daemon.output().contains(pin));
-        QCOMPARE(feedbackEvents(), QStringList());
+        QCOMPARE(m_feedback.events(), QStringList());
     }
 
     void twoPinRequestsTwoAnswers()
@@ -222,30 +192,22 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("mms");
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<QStringList>("chosen");
-        const QStringList gprs { QStringLiteral("Internet"), QStringLiteral("Web"), QStringLiteral("WAP") };
-        const QStringList mms { QStringLiteral("MMS"), QStringLiteral("MMS backup") };
+        const QStringList gprs { "Internet", "Web", "WAP" };
+        const QStringList mms { "MMS", "MMS backup" };
         const QStringList none { QString(), QString() };
-        QTest::newRow("saved untouched") << gprs << mms << QStringList { QStringLiteral("ok") } << none;
+        QTest::newRow("saved untouched") << gprs << mms << QStringList { "ok" } << none;
         QTest::newRow("both chosen") << gprs << mms
-                                     << QStringList { QStringLiteral("key:Down"), QStringLiteral("key:Down"),
-                                            QStringLiteral("key:Tab"), QStringLiteral("key:Down"),
-                                            QStringLiteral("key:Down"), QStringLiteral("ok") }
-                                     << QStringList { QStringLiteral("Web"), QStringLiteral("MMS backup") };
+                                     << QStringList { "key:Down", "key:Down", "key:Tab", "key:Down",
+                                            "key:Down", "ok" }
+                                     << QStringList { "Web", "MMS backup" };
         QTest::newRow("back to none")
-            << gprs << mms
-            << QStringList { QStringLiteral("key:Down"), QStringLiteral("key:Up"), QStringLiteral("key:Tab"),
-                   QStringLiteral("key:Down"), QStringLiteral("ok") }
-            << QStringList { QString(), QStringLiteral("MMS") };
+            << gprs << mms << QStringList { "key:Down", "key:Up", "key:Tab", "key:Down", "ok" }
+            << QStringList { QString(), "MMS" };
         QTest::newRow("cancelled after a choice")
-            << gprs << mms
-            << QStringList { QStringLiteral("key:Down"), QStringLiteral("key:Tab"),
-                   QStringLiteral("key:Down"), QStringLiteral("cancel") }
-            << none;
+            << gprs << mms << QStringList { "key:Down", "key:Tab", "key:Down", "cancel" } << none;
         // Only the "none" entry: stepping down leaves it chosen.
         QTest::newRow("no names") << QStringList() << QStringList()
-                                  << QStringList { QStringLiteral("key:Down"), QStringLiteral("key:Tab"),
-                                         QStringLiteral("key:Down"), QStringLiteral("ok") }
-                                  << none;
+                                  << QStringList { "key:Down", "key:Tab", "key:Down", "ok" } << none;
     }
 
     void accessPointSheet()
@@ -257,7 +219,7 @@ private Q_SLOTS:
         request(QStringLiteral("iap_select_req"), { gprs, mms });
         const QString window = waitForSheet(ApTitle);
         QVERIFY(!window.isEmpty());
-        QTRY_COMPARE(feedbackEvents(), QStringList { QStringLiteral("query_strong") });
+        QTRY_COMPARE(m_feedback.events(), QStringList { QStringLiteral("query_strong") });
         play(window, steps);
         QTRY_COMPARE(m_engine.accessPoints, QList<QStringList> { chosen });
         QVERIFY(m_engine.pins.isEmpty());
@@ -277,16 +239,16 @@ private Q_SLOTS:
             { QStringLiteral("Access points saved"), QStringLiteral("cellular.positive") },
             { QStringLiteral("Incorrect PIN code"), QStringLiteral("sim.error") },
         };
-        QTRY_COMPARE(notifyCalls().size(), expected.size());
+        QTRY_COMPARE(m_notifications.notes().size(), expected.size());
         QVERIFY(m_daemon.ping());
         QList<QStringList> shown;
-        for (const QVariantList& call : notifyCalls()) {
+        for (const QVariantList& call : m_notifications.notes()) {
             const QVariantMap hints = qdbus_cast<QVariantMap>(call.value(6));
             shown << QStringList { call.value(4).toString(),
                 hints.value(QStringLiteral("category")).toString() };
         }
         QCOMPARE(shown, expected);
-        QCOMPARE(feedbackEvents(), QStringList());
+        QCOMPARE(m_feedback.events(), QStringList());
     }
 
     // The settings PIN goes to root, the engine's user, and to nobody else on

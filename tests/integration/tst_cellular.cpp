@@ -115,9 +115,7 @@ private Q_SLOTS:
         QTest::newRow("puk, no tries left")
             << true << none << QStringList { "SetRetries:puk:0", "SetPinRequired:puk" } << 2;
         QTest::newRow("pin2") << true << unlocked << QStringList { "SetPinRequired:pin2" } << 0;
-        QTest::newRow("puk2") << true << unlocked << QStringList { "SetPinRequired:puk2" } << 0;
         QTest::newRow("phone") << true << unlocked << QStringList { "SetPinRequired:phone" } << 6;
-        QTest::newRow("networkpuk") << true << unlocked << QStringList { "SetPinRequired:networkpuk" } << 6;
         QTest::newRow("modem removed") << true << none << QStringList { "RemoveModem" } << -1;
         QTest::newRow("modem back") << true << none << QStringList { "RemoveModem", "AddModem" } << 4;
         // oFono going away is "unknown", never a missing card.
@@ -161,15 +159,9 @@ private Q_SLOTS:
         QTest::newRow("IncorrectPassword") << "org.ofono.Error.IncorrectPassword" << 7;
         QTest::newRow("InProgress") << "org.ofono.Error.InProgress" << 8;
         QTest::newRow("NoReply") << "org.freedesktop.DBus.Error.NoReply" << 3;
-        QTest::newRow("Timeout") << "org.freedesktop.DBus.Error.Timeout" << 3;
-        QTest::newRow("TimedOut") << "org.freedesktop.DBus.Error.TimedOut" << 3;
         QTest::newRow("ofono Timedout") << "org.ofono.Error.Timedout" << 3;
         QTest::newRow("ServiceUnknown") << "org.freedesktop.DBus.Error.ServiceUnknown" << 2;
-        QTest::newRow("NameHasNoOwner") << "org.freedesktop.DBus.Error.NameHasNoOwner" << 2;
         QTest::newRow("UnknownMethod") << "org.freedesktop.DBus.Error.UnknownMethod" << 2;
-        QTest::newRow("UnknownObject") << "org.freedesktop.DBus.Error.UnknownObject" << 2;
-        QTest::newRow("UnknownInterface") << "org.freedesktop.DBus.Error.UnknownInterface" << 2;
-        QTest::newRow("Disconnected") << "org.freedesktop.DBus.Error.Disconnected" << 2;
         QTest::newRow("SimNotReady") << "org.ofono.Error.SimNotReady" << 4;
         QTest::newRow("NotAvailable") << "org.ofono.Error.NotAvailable" << 4;
         QTest::newRow("NotImplemented") << "org.ofono.Error.NotImplemented" << 1;

@@ -41,8 +41,8 @@ private:
             : QList<uint> {};
     }
 
-    QScopedPointer<MockService> m_notifications;
-    QScopedPointer<MockService> m_feedbackd;
+    QScopedPointer<NotificationsMock> m_notifications;
+    QScopedPointer<FeedbackdMock> m_feedbackd;
 
 private Q_SLOTS:
     void initTestCase()
@@ -54,10 +54,8 @@ private Q_SLOTS:
 
     void init()
     {
-        m_notifications.reset(new MockService(QStringLiteral("notifications"),
-            QStringLiteral("org.freedesktop.Notifications"), MockService::SessionBus));
-        m_feedbackd.reset(new MockService(
-            QStringLiteral("feedbackd"), QStringLiteral("org.sigxcpu.Feedback"), MockService::SessionBus));
+        m_notifications.reset(new NotificationsMock);
+        m_feedbackd.reset(new FeedbackdMock);
         QVERIFY(m_notifications->start());
         QVERIFY(m_feedbackd->start());
     }
@@ -86,7 +84,7 @@ private Q_SLOTS:
         QFETCH(QString, text);
         Notifier notifier;
         notifier.showNotification(text, eventType);
-        const QList<QVariantList> calls = m_notifications->calls(NotifyPath, QStringLiteral("Notify"));
+        const QList<QVariantList> calls = m_notifications->notes();
         QCOMPARE(calls.size(), 1);
         const QVariantList& args = calls.first();
         QCOMPARE(args.value(0).toString(), QStringLiteral("korvad"));
@@ -106,7 +104,7 @@ private Q_SLOTS:
         Notifier notifier;
         notifier.showNotification(QString(), KorvaFeedback::SimError);
         QCoreApplication::processEvents();
-        QVERIFY(m_notifications->calls(NotifyPath, QStringLiteral("Notify")).isEmpty());
+        QVERIFY(m_notifications->notes().isEmpty());
         QVERIFY(banners().isEmpty());
     }
 

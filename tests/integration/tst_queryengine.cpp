@@ -77,7 +77,6 @@ private Q_SLOTS:
         QTest::newRow("quiet 10") << 10 << false << QString() << QString();
         QTest::newRow("rejected") << 11 << false << KorvaText::SimRejected << "sim.error.sound";
         QTest::newRow("other 1") << 1 << false << KorvaText::GeneralSimError << "sim.error.strong";
-        QTest::newRow("other 12") << 12 << false << KorvaText::GeneralSimError << "sim.error.strong";
         QTest::newRow("not possible") << 13 << false << KorvaText::GeneralSimError << "sim.error.strong";
     }
 

@@ -9,11 +9,9 @@ fails with com.vexa.nexo2.Error.NotFound.
 Parameters (JSON, optional):
   connections  [[service_type, service_attrs, service_id, network_type,
                  network_attrs, network_id (text), state], ...]   (default [])
-  answer       state_req: "normal" | "error" (com.vexa.nexo2.Error.Failed)
-               | "noargs" (empty reply) | "hang" (no reply)   (default normal)
+  answer       state_req: "normal" | "hang" (no reply)   (default normal)
 
-Control (org.freedesktop.DBus.Mock): AddConnection(s u s s u ay u state),
-SetAnswer(s). Every call is in the call log of /com/vexa/nexo2.
+Control (org.freedesktop.DBus.Mock): AddConnection(s u s s u ay u state). Every call is in the call log of /com/vexa/nexo2.
 '''
 
 import dbus
@@ -25,7 +23,7 @@ MAIN_OBJ = '/com/vexa/nexo2'
 MAIN_IFACE = 'com.vexa.nexo2'
 SYSTEM_BUS = True
 
-ANSWERS = ('normal', 'error', 'noargs', 'hang')
+ANSWERS = ('normal', 'hang')
 
 
 def _identity(st, sa, si, nt, na, ni):
@@ -67,11 +65,7 @@ def load(mock, parameters):
 
 @dbus.service.method(MAIN_IFACE, in_signature='', async_callbacks=('reply', 'error'))
 def state_req(self, reply, error):
-    if self.answer == 'error':
-        error(dbus.exceptions.DBusException('state request failed', name='com.vexa.nexo2.Error.Failed'))
-    elif self.answer == 'noargs':
-        reply()
-    elif self.answer == 'hang':
+    if self.answer == 'hang':
         self.unanswered.append(reply)
     else:
         reply(dbus.UInt32(len(self.connections)))
@@ -82,11 +76,3 @@ def state_req(self, reply, error):
 @dbus.service.method(dbusmock.MOCK_IFACE, in_signature='sussuayu', out_signature='')
 def AddConnection(self, st, sa, si, nt, na, ni, state):
     self.connections.append((_identity(st, sa, si, nt, na, ni), int(state)))
-
-
-@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='s', out_signature='')
-def SetAnswer(self, answer):
-    if answer not in ANSWERS:
-        raise dbus.exceptions.DBusException(f'answer must be one of {ANSWERS}',
-                                            name='org.freedesktop.DBus.Error.InvalidArgs')
-    self.answer = str(answer)

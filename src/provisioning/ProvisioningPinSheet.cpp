@@ -36,6 +36,14 @@ ProvisioningPinSheet::ProvisioningPinSheet()
     connect(this, &Tarn::Sheet::appeared, this, &ProvisioningPinSheet::focusEdit);
 }
 
+ProvisioningPinSheet::~ProvisioningPinSheet()
+{
+    // The field wipes itself when it dies, after this object's own part is
+    // gone: its last textChanged() must not reach us.
+    if (m_edit)
+        m_edit->disconnect(this);
+}
+
 void ProvisioningPinSheet::setLayout()
 {
     auto* central = new QWidget;

@@ -12,6 +12,7 @@ class ProvisioningPinSheet : public Tarn::Sheet
     Q_OBJECT
 public:
     ProvisioningPinSheet();
+    ~ProvisioningPinSheet() override;
 
     // What the user typed, every digit as a Latin digit.
     QString pinCode() const;

@@ -1,0 +1,465 @@
+#include <XTools.h>
+
+#include <common/Vocabulary.h>
+#include <platform/emergency/CodeField.h>
+#include <platform/emergency/EditLine.h>
+#include <platform/emergency/Keypad.h>
+#include <platform/tarn/StylableWidget.h>
+#include <platform/tarn/TextEdit.h>
+#include <provisioning/ProvisioningPinSheet.h>
+#include <query/NewPinValidator.h>
+#include <query/PinValidator.h>
+#include <query/QueryManager.h>
+#include <ui/KorvadWin.h>
+#include <ui/PinCodeQueryUI.h>
+#include <ui/PinUiWidget.h>
+#include <ui/UiWrapper.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QFocusEvent>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+// The PIN page on a real X server, driven through the wrapper as the query
+// engine does: the hints the window manager reads, the status bar the theme
+// decides on, escape, and the field and keypad as the user touches them.
+// Then the engine's dense rules behind the page, in process: which state
+// claims which SIM status, what each SIM error shows, and how the validators
+// read codes and attempt counts. No SIM service runs: the first status is
+// "unknown".
+class TestPinPage : public QObject
+{
+    Q_OBJECT
+
+private:
+    const QString Title = QStringLiteral("Enter PIN code");
+    const QString NoBar = QStringLiteral("pinNoStatusBar");
+    const QString BarNoMenu = QStringLiteral("pinStatusBarNoMenu");
+    // Stacking layer, cannot-minimise and skip-taskbar; empty: not set.
+    const QStringList AboveAll { QStringLiteral("3"), QStringLiteral("3"), QStringLiteral("3") };
+    const QStringList Normal { QStringLiteral("0"), QString(), QString() };
+
+    QueryManager* manager = nullptr;
+
+    // The engine once it has taken the first status, as the daemon is ready.
+    bool startEngine()
+    {
+        manager = new QueryManager(nullptr, false);
+        return QSignalSpy(manager, &QueryManager::updateUpstart).wait();
+    }
+    QString hint() const { return manager->uiWrapper()->entryWidget()->codeField()->hintText(); }
+    QString title() const { return manager->uiWrapper()->entryWidget()->codeField()->titleText(); }
+
+    static KorvadWin* window(const UiWrapper& ui)
+    {
+        return ui.queryPage() ? ui.queryPage()->currentWindow() : nullptr;
+    }
+    static bool escapeShown(const UiWrapper& ui)
+    {
+        return ui.queryPage()->componentDisplayMode(Tarn::ApplicationPage::EscapeButton)
+            == Tarn::ApplicationPage::Show;
+    }
+    static QWidget* menu(KorvadWin* w)
+    {
+        return w->statusBar()->findChild<QWidget*>(QStringLiteral("statusBarMenu"));
+    }
+    static QStringList hints(QWidget* w)
+    {
+        QStringList values;
+        for (const char* name :
+            { "_TARN_STACKING_LAYER", "_TARNTOUCH_CANNOT_MINIMIZE", "_NET_WM_STATE_SKIP_TASKBAR" })
+            values << XTools::xprop(QString::number(w->winId()), QLatin1String(name))
+                          .section(QLatin1Char('='), 1)
+                          .trimmed();
+        return values;
+    }
+    static void press(PinUiWidget& w, const QString& digits)
+    {
+        for (const QChar c : digits)
+            QTest::mouseClick(w.keypadWidget()->button(c.digitValue() - 1), Qt::LeftButton);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QFile qss(QCoreApplication::applicationDirPath() + QStringLiteral("/theme/korva.qss"));
+        QVERIFY(qss.open(QIODevice::ReadOnly));
+        qApp->setStyleSheet(QString::fromUtf8(qss.readAll()));
+    }
+
+    void cleanup()
+    {
+        delete manager;
+        manager = nullptr;
+    }
+
+    void nothingWithoutATitle()
+    {
+        UiWrapper ui;
+        ui.appear(true, true);
+        ui.setHintText(QStringLiteral("hint"));
+        ui.setForced(false);
+        ui.hideStatusBar(true);
+        ui.closeUi();
+        QVERIFY(!ui.entryWidget());
+        QVERIFY(!ui.queryPage());
+        QCOMPARE(ui.code(), QString());
+        // The first title makes the widget, and only the widget.
+        ui.setTitle(Title, false);
+        PinUiWidget* first = ui.entryWidget();
+        QVERIFY(first);
+        QVERIFY(!ui.queryPage());
+        ui.setTitle(QStringLiteral("Incorrect PIN code"), true);
+        QCOMPARE(ui.entryWidget(), first);
+        QVERIFY(first->codeField()->isTitleError());
+    }
+
+    void forcedOrFree_data()
+    {
+        QTest::addColumn<bool>("forced");
+        QTest::addRow("free") << false;
+        QTest::addRow("forced") << true;
+    }
+
+    void forcedOrFree()
+    {
+        QFETCH(bool, forced);
+        UiWrapper ui;
+        ui.setTitle(Title, false);
+        ui.appear(true, forced);
+        KorvadWin* w = window(ui);
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QCOMPARE(w->styleName(), forced ? NoBar : QString());
+        QCOMPARE(w->statusBar()->isVisible(), !forced);
+        QCOMPARE(menu(w)->isVisible(), !forced);
+        QCOMPARE(ui.isOnTop(), forced);
+        QCOMPARE(hints(w), forced ? AboveAll : Normal);
+        QCOMPARE(escapeShown(ui), !forced);
+        // Escape is a back, except on a page the user may not leave.
+        QSignalSpy back(&ui, &UiWrapper::backButtonClicked);
+        QTest::keyClick(ui.entryWidget()->codeField()->editLine(), Qt::Key_Escape);
+        QCOMPARE(back.count(), forced ? 0 : 1);
+        QVERIFY(ui.isVisible());
+    }
+
+    // A call lowers the forced page, and it returns above everything after;
+    // the engine frees or forces a shown or hidden page.
+    void forcedChanges()
+    {
+        UiWrapper ui;
+        ui.setTitle(Title, false);
+        ui.appear(true, true);
+        KorvadWin* w = window(ui);
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        ui.setWindowOnTop(false);
+        QCOMPARE(hints(w), Normal);
+        // The emergency dialer shows the status bar, never its menu; the
+        // stored forced value again changes nothing, not even the bar.
+        ui.hideStatusBar(false);
+        QCOMPARE(w->styleName(), BarNoMenu);
+        QVERIFY(w->statusBar()->isVisible());
+        QVERIFY(!menu(w)->isVisible());
+        ui.setForced(true);
+        QCOMPARE(w->styleName(), BarNoMenu);
+        QVERIFY(!ui.isOnTop());
+        ui.restoreForced();
+        QCOMPARE(w->styleName(), NoBar);
+        QCOMPARE(hints(w), AboveAll);
+        ui.setForced(false);
+        QCOMPARE(w->styleName(), QString());
+        QVERIFY(escapeShown(ui));
+        QCOMPARE(hints(w), Normal);
+        ui.restoreForced();
+        QVERIFY(!ui.isOnTop());
+        // Hidden page: status bar and escape go, the window is not raised.
+        ui.closeUi();
+        QVERIFY(!window(ui));
+        ui.setForced(true);
+        QCOMPARE(window(ui)->styleName(), NoBar);
+        QVERIFY(!escapeShown(ui));
+        QVERIFY(!ui.isOnTop());
+    }
+
+    // Closed from code, a window is never shown again: a new one in the
+    // plain style takes the keys. Closed by the user, it is a back.
+    void closedWindows()
+    {
+        UiWrapper ui;
+        QSignalSpy back(&ui, &UiWrapper::backButtonClicked);
+        ui.setTitle(Title, false);
+        ui.appear(true, true);
+        QPointer<KorvadWin> first = window(ui);
+        ui.closeUi();
+        ui.appear(true);
+        QPointer<KorvadWin> second = window(ui);
+        QVERIFY(second.data() != first.data());
+        QCOMPARE(second->styleName(), QString());
+        QVERIFY(ui.isVisible());
+        QTest::keyClick(second, Qt::Key_4);
+        QCOMPARE(ui.code(), QStringLiteral("4"));
+        QTRY_VERIFY(!first);
+        QCOMPARE(back.count(), 0);
+
+        second->close();
+        // Reported from the event loop, after the close.
+        QCOMPARE(back.count(), 0);
+        QTRY_COMPARE(back.count(), 1);
+        QTRY_VERIFY(!second);
+        // The back button says the same.
+        ui.appear(true, false);
+        QTest::mouseClick(ui.queryPage()->escapeButton(), Qt::LeftButton);
+        QCOMPARE(back.count(), 2);
+    }
+
+    void typingPastTheMaximumIsRefused()
+    {
+        PinUiWidget w;
+        QSignalSpy over(&w, &PinUiWidget::maxLengthExeeded);
+        QSignalSpy changed(&w, &PinUiWidget::textChanged);
+        w.setMaxLen(4);
+        press(w, QStringLiteral("1234"));
+        QTest::keyClick(w.codeField()->editLine(), Qt::Key_5);
+        QCOMPARE(w.text(), QStringLiteral("1234"));
+        // Relayed from the event loop, not from inside the keypad's click.
+        QVERIFY2(changed.isEmpty(), "text change relayed synchronously, not queued");
+        QVERIFY2(over.isEmpty(), "length refusal relayed synchronously, not queued");
+        QTRY_COMPARE(over.count(), 1);
+        QTRY_COMPARE(changed.count(), 4);
+        QCOMPARE(changed.last().first().toString(), QStringLiteral("1234"));
+    }
+
+    // An emergency number shows while it is typed; the code is masked again
+    // after it, and under an error title, which the next title replaces.
+    void emergencyMode()
+    {
+        PinUiWidget w;
+        w.maskCode(true);
+        w.resetMode();
+        press(w, QStringLiteral("112"));
+        w.setEmergencyMode(true, false);
+        QVERIFY(w.codeField()->isClearText());
+        QCOMPARE(Tarn::StylableWidget::styleName(w.emergencyButton()),
+            QStringLiteral("korvaEmergencyButtonActive"));
+        w.setEmergencyMode(false, false);
+        QVERIFY(!w.codeField()->isClearText());
+        QCOMPARE(
+            Tarn::StylableWidget::styleName(w.emergencyButton()), QStringLiteral("korvaEmergencyButton"));
+        w.setErrorText(QStringLiteral("Wrong"));
+        QVERIFY(w.codeField()->isTitleError());
+        QVERIFY(!w.codeField()->isClearText());
+        w.setTitleText(Title);
+        QVERIFY(!w.codeField()->isTitleError());
+    }
+
+    void keys()
+    {
+        PinUiWidget w;
+        QVERIFY2(!w.codeField()->isClearText(), "the code shows by default");
+        QSignalSpy enter(&w, &PinUiWidget::enterReleased);
+        QSignalSpy cancel(&w, &PinUiWidget::cancelReleased);
+        QSignalSpy clicked(&w, &PinUiWidget::uiClicked);
+        QTest::mouseClick(w.okButton(), Qt::LeftButton);
+        press(w, QStringLiteral("5"));
+        QTest::mouseClick(w.cancelButton(), Qt::LeftButton);
+        QTest::mouseClick(w.emergencyButton(), Qt::LeftButton);
+        QCOMPARE(enter.count(), 1);
+        QCOMPARE(cancel.count(), 1);
+        QCOMPARE(clicked.count(), 4);
+
+        QWidget* edit = w.codeField()->editLine();
+        QTest::keyClicks(edit, QStringLiteral("2a3-"));
+        QCOMPARE(w.text(), QStringLiteral("523"));
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QTest::keyClick(edit, Qt::Key_Enter);
+        QCOMPARE(enter.count(), 3);
+        QCOMPARE(w.codeField()->insert(QStringLiteral("4x")), false);
+        QCOMPARE(w.text(), QStringLiteral("52"));
+    }
+
+    // Focus that follows the window becoming active is not the user's touch.
+    void focusReasons_data()
+    {
+        QTest::addColumn<Qt::FocusReason>("reason");
+        QTest::addColumn<int>("clicks");
+        QTest::addRow("window activation") << Qt::ActiveWindowFocusReason << 0;
+        QTest::addRow("other") << Qt::OtherFocusReason << 0;
+        QTest::addRow("mouse") << Qt::MouseFocusReason << 1;
+        QTest::addRow("tab") << Qt::TabFocusReason << 1;
+    }
+
+    void focusReasons()
+    {
+        QFETCH(Qt::FocusReason, reason);
+        QFETCH(int, clicks);
+        PinUiWidget w;
+        QSignalSpy clicked(&w, &PinUiWidget::uiClicked);
+        QFocusEvent in(QEvent::FocusIn, reason);
+        QCoreApplication::sendEvent(w.codeField()->editLine(), &in);
+        QCOMPARE(clicked.count(), clicks);
+    }
+
+    // The settings PIN does not outlive its sheet, and the field's last
+    // change while it wipes itself does not reach the half-destroyed sheet
+    // (the sanitizer run catches that).
+    void provisioningPinWipedWithItsSheet()
+    {
+        auto* sheet = new ProvisioningPinSheet;
+        auto* field = sheet->findChild<Tarn::TextEdit*>(QStringLiteral("provisioningPin"));
+        QVERIFY(field);
+        QCOMPARE(field->echoMode(), QLineEdit::Password);
+        QTest::keyClicks(field, QStringLiteral("8642"));
+        QCOMPARE(sheet->pinCode(), QStringLiteral("8642"));
+        QSignalSpy changed(field, &QLineEdit::textChanged);
+        delete sheet;
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(changed.first().first().toString(), QString());
+    }
+
+    void transitions_data()
+    {
+        QTest::addColumn<QList<int>>("statuses");
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<int>("idleStatus");
+        QTest::newRow("no SIM") << QList<int> { 1 } << "IdleState" << 1;
+        QTest::newRow("no SIM, then rejected") << QList<int> { 1, 2 } << "IdleState" << 2;
+        QTest::newRow("ready, then not ready") << QList<int> { 0, 3 } << "IdleState" << 3;
+        QTest::newRow("value no state stands for") << QList<int> { 4, 7 } << "PinQuery" << -1;
+    }
+
+    void transitions()
+    {
+        QVERIFY(startEngine());
+        QFETCH(QList<int>, statuses);
+        QFETCH(QString, current);
+        QFETCH(int, idleStatus);
+        SimState* idle = manager->current();
+        for (int status : statuses)
+            Q_EMIT manager->statusChanged(SIMStatus::Status(status));
+        QCOMPARE(QString::fromLatin1(manager->current()->metaObject()->className()), current);
+        QCOMPARE(int(idle->status()), idleStatus);
+        QCOMPARE(manager->current()->operation(), int(SimState::NoOperation));
+    }
+
+    void simErrors_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<bool>("usable");
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<QString>("type");
+        QTest::newRow("none") << 0 << true << QString() << QString();
+        QTest::newRow("wrong code") << 7 << false << QString() << QString();
+        QTest::newRow("in progress") << 8 << false << QString() << QString();
+        QTest::newRow("rejected") << 11 << false << KorvaText::SimRejected << "sim.error.sound";
+        QTest::newRow("not possible") << 13 << false << KorvaText::GeneralSimError << "sim.error.strong";
+    }
+
+    void simErrors()
+    {
+        QVERIFY(startEngine());
+        QFETCH(int, error);
+        QFETCH(bool, usable);
+        QFETCH(QString, note);
+        QFETCH(QString, type);
+        QSignalSpy notes(manager, &QueryManager::showNotification);
+        QCOMPARE(manager->checkSIMError(SIMError(error)), usable);
+        if (note.isEmpty()) {
+            QCOMPARE(notes.size(), 0);
+        } else {
+            QCOMPARE(notes.size(), 1);
+            QCOMPARE(notes.first(), (QVariantList { qtTrId(note.toLatin1().constData()), type }));
+        }
+    }
+
+    // What the PIN page says after each attempts count, and when the PIN is
+    // taken to be blocked. The SIM service may answer a refused PIN before
+    // it lowers its count: a count that did not drop is one try too high.
+    void pinAttempts_data()
+    {
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("afterWrong"); // -2: no wrong PIN
+        QTest::addColumn<QString>("hintId");
+        QTest::addColumn<bool>("blocked"); // reported with no attempts left
+        QTest::newRow("three left") << 3 << -2 << QString() << false;
+        QTest::newRow("wrong, count lowered") << 3 << 2 << KorvaText::PinTwoAttemptsLeft << false;
+        QTest::newRow("wrong, count not yet lowered") << 3 << 3 << KorvaText::PinTwoAttemptsLeft << false;
+        QTest::newRow("none left at the start") << 0 << -2 << QString() << true;
+        QTest::newRow("last try, count not yet lowered") << 1 << 1 << QString() << true;
+    }
+
+    void pinAttempts()
+    {
+        QVERIFY(startEngine());
+        QFETCH(int, first);
+        QFETCH(int, afterWrong);
+        QFETCH(QString, hintId);
+        QFETCH(bool, blocked);
+        manager->createUi(qtTrId(KorvaText::PinQueryTitle), false);
+        PinValidator validator(manager, nullptr);
+        QSignalSpy outcome(&validator, &PinValidator::verifyComplete);
+        Q_EMIT manager->pinAttemptsLeftComplete(first, Cellular::SIM::NoError);
+        if (afterWrong != -2) {
+            Q_EMIT manager->verifyPINComplete(false, Cellular::SIM::WrongCode);
+            QCOMPARE(outcome.takeFirst(),
+                (QVariantList { false, QVariant::fromValue(Cellular::SIM::WrongCode), first }));
+            Q_EMIT manager->pinAttemptsLeftComplete(afterWrong, Cellular::SIM::NoError);
+        }
+        if (!blocked) {
+            QCOMPARE(outcome.size(), 0);
+            QCOMPARE(hint(), hintId.isEmpty() ? QString() : qtTrId(hintId.toLatin1().constData()));
+            QCOMPARE(title() == qtTrId(KorvaText::WrongPin), afterWrong != -2);
+        } else {
+            QCOMPARE(outcome.size(), 1);
+            QCOMPARE(outcome.first().value(0).toBool(), false);
+            QCOMPARE(outcome.first().value(2).toInt(), 0);
+        }
+    }
+
+    // Clearing the field for the engine reports no typed code.
+    void silentClear()
+    {
+        QVERIFY(startEngine());
+        manager->createUi(qtTrId(KorvaText::PinQueryTitle), false);
+        UiWrapper* ui = manager->uiWrapper();
+        QSignalSpy typed(ui, &UiWrapper::codeChanged);
+        ui->entryWidget()->codeField()->insert(QStringLiteral("2468"));
+        QTRY_COMPARE(typed.size(), 1);
+        manager->clearCode(true);
+        QCoreApplication::processEvents();
+        QCOMPARE(ui->code(), QString());
+        QCOMPARE(typed.size(), 1);
+    }
+
+    void newPin_data()
+    {
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QString>("accepted");
+        QTest::addColumn<QString>("hintId");
+        QTest::newRow("match") << QStringList { "2468", "2468" } << "2468" << QString();
+        QTest::newRow("differ") << QStringList { "2468", "1357" } << QString() << KorvaText::NewPinsDiffer;
+        QTest::newRow("too short") << QStringList { "246" } << QString() << KorvaText::CodeTooShort;
+    }
+
+    void newPin()
+    {
+        QVERIFY(startEngine());
+        QFETCH(QStringList, entries);
+        QFETCH(QString, accepted);
+        QFETCH(QString, hintId);
+        NewPinValidator validator(manager, nullptr);
+        validator.startQuery(true);
+        QSignalSpy newPins(&validator, &NewPinValidator::newPin);
+        for (const QString& code : entries)
+            validator.enterReleased(code);
+        QCOMPARE(newPins.size(), accepted.isEmpty() ? 0 : 1);
+        if (!accepted.isEmpty())
+            QCOMPARE(newPins.first().first().toString(), accepted);
+        QCOMPARE(hint(), hintId.isEmpty() ? QString() : qtTrId(hintId.toLatin1().constData()));
+        QVERIFY(!validator.hasFirstEntry());
+    }
+};
+
+QTEST_MAIN(TestPinPage)
+#include "tst_pinpage.moc"

@@ -1,8 +1,4 @@
-#include "PinBoot.h"
-
-#include <DaemonProcess.h>
-#include <FifoReader.h>
-#include <MockService.h>
+#include <Phone.h>
 #include <XTools.h>
 
 #include <QDBusConnectionInterface>
@@ -126,18 +122,13 @@ class TestHostile : public QObject
 private Q_SLOTS:
     void everyMethod()
     {
-        MockService ofono(QStringLiteral("ofono_sim"), QStringLiteral("org.ofono"), MockService::SystemBus);
-        QVERIFY(ofono.start());
         NotificationsMock notifications;
-        QVERIFY(notifications.start());
         FeedbackdMock feedbackd;
-        QVERIFY(feedbackd.start());
-        FifoReader fifo;
-        DaemonProcess daemon;
-        daemon.setFifo(fifo.path());
-        QVERIFY(daemon.start());
-        QVERIFY2(fifo.waitForTokens(1), qPrintable(daemon.output()));
-        QVERIFY(daemon.ping());
+        QVERIFY(notifications.start() && feedbackd.start());
+        Phone phone;
+        DaemonProcess& daemon = phone.daemon;
+        QVERIFY(phone.start());
+        QVERIFY2(phone.fifo.waitForTokens(1) && daemon.ping(), qPrintable(daemon.output()));
 
         const QList<QPair<bool, QString>> services { { false, QStringLiteral("com.vexa.korvad") },
             { false, QStringLiteral("com.vexa.korva.settings") },
@@ -233,7 +224,7 @@ private Q_SLOTS:
     {
         FeedbackdMock feedbackd;
         QVERIFY(feedbackd.start());
-        PinBoot boot({ { QStringLiteral("pin"), QStringLiteral("13572468") } });
+        Phone boot({ { QStringLiteral("pin"), QStringLiteral("13572468") } });
         QVERIFY(boot.start());
         QCOMPARE(boot.launch(), 1);
         QVERIFY(boot.waitFor(QStringLiteral("Shown")));
@@ -242,11 +233,7 @@ private Q_SLOTS:
             QStringLiteral("/org/sigxcpu/Feedback"), QStringLiteral("FinishRange"), { 50000u, 10000u });
         QVERIFY(boot.daemon.ping());
 
-        QCOMPARE(boot.ofono
-                     .control(QStringLiteral("/"), QStringLiteral("ExitOnNextCall"),
-                         { QStringLiteral("EnterPin") })
-                     .type(),
-            QDBusMessage::ReplyMessage);
+        QVERIFY(boot.sim(QStringLiteral("ExitOnNextCall"), { QStringLiteral("EnterPin") }));
         QVERIFY(boot.enter(QStringLiteral("13572468")));
         QVERIFY(boot.waitFor(QStringLiteral("Done false")));
         QVERIFY(boot.daemon.ping());

@@ -18,7 +18,8 @@ Phone::Phone(const QVariantMap& params, bool withOfono)
     QDBusConnection bus = QDBusConnection::systemBus();
     bus.connect(QString(), PinPath, PinInterface, QStringLiteral("PinQueryShown"), this, SLOT(shown()));
     bus.connect(QString(), PinPath, PinInterface, QStringLiteral("PinQueryDone"), this, SLOT(done(bool)));
-    bus.connect(QString(), PinPath, PinInterface, QStringLiteral("PinQueryEnabled"), this, SLOT(enabled(int)));
+    bus.connect(
+        QString(), PinPath, PinInterface, QStringLiteral("PinQueryEnabled"), this, SLOT(enabled(int)));
     bus.connect(
         QString(), PinPath, PinInterface, QStringLiteral("PinQueryStateCompleted"), this, SLOT(state(int)));
     daemon.setFifo(fifo.path());
@@ -47,8 +48,8 @@ bool Phone::sim(const QString& method, const QVariantList& args)
 
 bool Phone::send(const QString& service, const QString& method, const QVariantList& args)
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(
-        service, QLatin1Char('/') + QString(service).replace(QLatin1Char('.'), QLatin1Char('/')), service, method);
+    QDBusMessage message = QDBusMessage::createMethodCall(service,
+        QLatin1Char('/') + QString(service).replace(QLatin1Char('.'), QLatin1Char('/')), service, method);
     message.setArguments(args);
     return QDBusConnection::systemBus().send(message);
 }
@@ -93,5 +94,6 @@ bool Phone::waitLog(const QString& text, int count, int timeoutMs)
 bool Phone::logKeepsSecret(const QStringList& codes)
 {
     const QString log = daemon.output();
-    return std::none_of(codes.cbegin(), codes.cend(), [&](const QString& code) { return log.contains(code); });
+    return std::none_of(
+        codes.cbegin(), codes.cend(), [&](const QString& code) { return log.contains(code); });
 }

@@ -83,10 +83,11 @@ private Q_SLOTS:
         if (zombie) {
             // With the strong warning; the zombie offers none of the daemon's services.
             QTRY_COMPARE(feedbackd.events(), QStringList { QStringLiteral("warning_strong") });
-            QCOMPARE(feedbackd.calls(QStringLiteral("/org/sigxcpu/Feedback"), QStringLiteral("TriggerFeedback"))
-                         .first()
-                         .value(0)
-                         .toString(),
+            QCOMPARE(
+                feedbackd.calls(QStringLiteral("/org/sigxcpu/Feedback"), QStringLiteral("TriggerFeedback"))
+                    .first()
+                    .value(0)
+                    .toString(),
                 QStringLiteral("korvad"));
             QVERIFY(asked.contains(QLatin1String("Modem failure: korvad is zombie.")));
             QVERIFY(asked.contains(QLatin1String("application name: korvad ZOMBIE\n")));
@@ -94,13 +95,15 @@ private Q_SLOTS:
         }
         QCOMPARE(phone.fifo.tokens(), Ready);
 
-        QVERIFY(answer == QLatin1String("enter") ? XTools::key(windows.first(), QStringLiteral("Return"))
-                                                 : XTools::pressDialogButton(windows.first(), answer == "yes"));
+        QVERIFY(answer == QLatin1String("enter")
+                ? XTools::key(windows.first(), QStringLiteral("Return"))
+                : XTools::pressDialogButton(windows.first(), answer == "yes"));
         const bool online = !zombie && answer != QLatin1String("no");
         if (!zombie)
             QVERIFY2(phone.daemon.waitForOutput(requested(!online)) > 0, qPrintable(phone.daemon.output()));
-        const QList<QVariantList> switched
-            = zombie ? QList<QVariantList>() : radios->calls(Request, QStringLiteral("req_radio_states_change"));
+        const QList<QVariantList> switched = zombie
+            ? QList<QVariantList>()
+            : radios->calls(Request, QStringLiteral("req_radio_states_change"));
         if (online) {
             QCOMPARE(switched, (QList<QVariantList> { { 1u, 1u } }));
             QVERIFY(phone.daemon.ping());
@@ -121,7 +124,8 @@ private Q_SLOTS:
         QCOMPARE(out.count(QLatin1String("query manager requested")), 1);
         QCOMPARE(radios->calls(Request, QStringLiteral("get_radio_states")).size(), 1);
         if (!online) {
-            QVERIFY(out.indexOf(QLatin1String("STAY IN OFFLINE")) < out.indexOf(QLatin1String("PIN_CODE_DONE in")));
+            QVERIFY(out.indexOf(QLatin1String("STAY IN OFFLINE"))
+                < out.indexOf(QLatin1String("PIN_CODE_DONE in")));
             QVERIFY(out.indexOf(QLatin1String("PIN_CODE_DONE in")) < out.indexOf(requested(true)));
         }
     }

@@ -67,6 +67,8 @@ private:
         QTRY_VERIFY(boot.page(false).isEmpty());
         QVERIFY(boot.daemon.ping());
         QCOMPARE(boot.seen().filter(QStringLiteral("Done")).size(), 1);
+        QVERIFY2(
+            !boot.daemon.output().contains(QLatin1String("Could not parse")), "the theme does not parse");
     }
 
 private Q_SLOTS:

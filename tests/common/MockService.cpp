@@ -120,3 +120,12 @@ void MockService::clearCalls(const QString& path)
 {
     control(path, QStringLiteral("ClearCalls"));
 }
+
+QStringList NotificationsMock::shown()
+{
+    QStringList texts;
+    for (const QVariantList& call : notes())
+        texts << call.value(3).toString() + call.value(4).toString() + QLatin1Char('|')
+                + qdbus_cast<QVariantMap>(call.value(6)).value(QStringLiteral("category")).toString();
+    return texts;
+}

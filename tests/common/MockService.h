@@ -57,6 +57,8 @@ public:
     {
         return calls(QStringLiteral("/org/freedesktop/Notifications"), QStringLiteral("Notify"));
     }
+    // "summary body|category" of each notification so far.
+    QStringList shown();
 };
 
 // feedbackd, and the events it was asked to play, in order.

@@ -1,5 +1,6 @@
 #include "XTools.h"
 
+#include <QFile>
 #include <QHash>
 #include <QProcess>
 
@@ -18,6 +19,16 @@ QString run(const QString& program, const QStringList& args, int* exitCode, int 
     if (exitCode)
         *exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     return QString::fromLocal8Bit(p.readAllStandardOutput());
+}
+
+void startAsNobody(QProcess& process, const QStringList& command)
+{
+    const QString folder = qEnvironmentVariable("KORVA_TEST_TMP");
+    QFile::setPermissions(folder, QFile::permissions(folder) | QFile::ExeOther);
+    process.start(QStringLiteral("setpriv"),
+        QStringList { QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+            QStringLiteral("--clear-groups") }
+            + command);
 }
 
 QStringList findWindows(const QString& name, bool wait, int timeoutMs)

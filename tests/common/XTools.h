@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QProcess>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -21,6 +22,8 @@ bool pressDialogButton(const QString& windowId, bool positive);
 QString xprop(const QString& windowId, const QString& property);
 // Saves a PNG of the whole screen (needs ImageMagick's convert).
 bool screenshot(const QString& pngPath);
+// Starts `command` as user nobody, let into the test's private buses.
+void startAsNobody(QProcess& process, const QStringList& command);
 QString run(const QString& program, const QStringList& args, int* exitCode = nullptr, int timeoutMs = 20000);
 
 } // namespace XTools

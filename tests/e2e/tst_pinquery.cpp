@@ -1,11 +1,13 @@
-#include "PinBoot.h"
+#include <Phone.h>
 
 #include <XTools.h>
 
 #include <QTest>
 
-// The boot's PIN stage, each flow a user meets: the start-up sequence calls
-// LaunchPinQuery, the user types on the page, the SIM simulator judges.
+// The PIN query service, each flow a user meets: the boot's PIN stage (the
+// start-up sequence calls LaunchPinQuery), and what the settings application
+// asks of a ready SIM (change the PIN, switch the query, read its state);
+// the user types on the page, the SIM simulator judges; and who may ask.
 class TestPinQuery : public QObject
 {
     Q_OBJECT
@@ -35,8 +37,19 @@ private:
             .trimmed();
     }
 
+    // A ready SIM whose PIN query is on (locked) or off.
+    bool readySim(Phone& boot, bool locked)
+    {
+        // A card unlocked behind the daemon's back leaves the boot's PIN
+        // stage waiting for its launch: only KORVA_READY then.
+        return boot.start()
+            && (!locked || boot.sim(QStringLiteral("SetPinRequired"), { QStringLiteral("none") }))
+            && boot.fifo.waitForTokens(locked ? 1 : 2) && boot.waitLog(QStringLiteral("new SimStateOk"))
+            && boot.daemon.ping();
+    }
+
     // Brings the boot to a shown PIN page.
-    void launchToPage(PinBoot& boot)
+    void launchToPage(Phone& boot)
     {
         QVERIFY(boot.fifo.waitForTokens(1));
         QCOMPARE(boot.fifo.tokens(), Ready);
@@ -46,7 +59,7 @@ private:
         QVERIFY(!boot.page().isEmpty());
     }
 
-    void expectDone(PinBoot& boot, bool ok)
+    void expectDone(Phone& boot, bool ok)
     {
         QVERIFY(boot.waitFor(ok ? QStringLiteral("Done true") : QStringLiteral("Done false")));
         QVERIFY(boot.fifo.waitForTokens(2));
@@ -54,35 +67,27 @@ private:
         QTRY_VERIFY(boot.page(false).isEmpty());
         QVERIFY(boot.daemon.ping());
         QCOMPARE(boot.seen().filter(QStringLiteral("Done")).size(), 1);
+        QVERIFY2(
+            !boot.daemon.output().contains(QLatin1String("Could not parse")), "the theme does not parse");
     }
 
 private Q_SLOTS:
-    void bootPin_data()
-    {
-        QTest::addColumn<int>("wrong");
-        QTest::newRow("right first time") << 0;
-        QTest::newRow("wrong, then right") << 1;
-    }
-
     void bootPin()
     {
-        QFETCH(int, wrong);
-        PinBoot boot(sim());
+        Phone boot(sim());
         QVERIFY(boot.start());
         launchToPage(boot);
         // Another launch while the query runs changes nothing.
         QCOMPARE(boot.launch(), 0);
-        for (int i = 1; i <= wrong; ++i) {
-            QVERIFY(boot.enter(WrongPin));
-            QVERIFY(boot.waitLog(QStringLiteral("Incorrect PIN code"), i));
-            QVERIFY(boot.waitLog(QStringLiteral("2 attempts left")));
-            QVERIFY(!boot.page(false).isEmpty());
-        }
+        QVERIFY(boot.enter(WrongPin));
+        QVERIFY(boot.waitLog(QStringLiteral("Incorrect PIN code")));
+        QVERIFY(boot.waitLog(QStringLiteral("2 attempts left")));
+        QVERIFY(!boot.page(false).isEmpty());
         QCOMPARE(boot.seen(), QStringList { QStringLiteral("Shown") });
         QVERIFY(boot.enter(Pin));
         expectDone(boot, true);
         QCOMPARE(boot.seen(), (QStringList { QStringLiteral("Shown"), QStringLiteral("Done true") }));
-        QCOMPARE(boot.simCalls(QStringLiteral("EnterPin")).size(), wrong + 1);
+        QCOMPARE(boot.simCalls(QStringLiteral("EnterPin")).size(), 2);
         QCOMPARE(
             boot.simCalls(QStringLiteral("EnterPin")).last(), (QVariantList { QStringLiteral("pin"), Pin }));
         QVERIFY(boot.logKeepsSecret({ Pin, WrongPin }));
@@ -94,7 +99,7 @@ private Q_SLOTS:
     {
         NotificationsMock notifications;
         QVERIFY(notifications.start());
-        PinBoot boot(sim());
+        Phone boot(sim());
         QVERIFY(boot.start());
         launchToPage(boot);
         QVERIFY(boot.enter(WrongPin));
@@ -131,39 +136,25 @@ private Q_SLOTS:
             (QList<QVariantList> {
                 { QStringLiteral("puk"), WrongPuk, NewPin }, { QStringLiteral("puk"), Puk, NewPin } }));
         QTRY_VERIFY2(!notifications.notes().isEmpty(), qPrintable(boot.daemon.output().right(6000)));
-        const QVariantList note = notifications.notes().last();
-        QVERIFY(note.contains(QStringLiteral("PIN code changed")));
+        QVERIFY(notifications.shown().last().startsWith(QLatin1String("PIN code changed|")));
         QVERIFY(boot.logKeepsSecret({ Pin, WrongPin, Puk, WrongPuk, NewPin, OtherPin }));
     }
 
     // The card goes while its PIN is asked for: that query is over, failed.
     void simRemovedDuringQuery()
     {
-        PinBoot boot(sim());
+        Phone boot(sim());
         QVERIFY(boot.start());
         launchToPage(boot);
-        QCOMPARE(boot.ofono.control(QStringLiteral("/"), QStringLiteral("SetSimPresent"), { false }).type(),
-            QDBusMessage::ReplyMessage);
+        QVERIFY(boot.sim(QStringLiteral("SetSimPresent"), { false }));
         expectDone(boot, false);
-    }
-
-    void simReadyAtBoot()
-    {
-        PinBoot boot(sim({ { QStringLiteral("pin_locked"), false } }));
-        QVERIFY(boot.start());
-        QVERIFY(boot.fifo.waitForTokens(2));
-        QCOMPARE(boot.fifo.tokens(), ReadyDone);
-        QCOMPARE(boot.launch(), 0);
-        QVERIFY(boot.daemon.ping());
-        QVERIFY(boot.page(false).isEmpty());
-        QVERIFY(boot.seen().isEmpty());
     }
 
     // No modem at boot: after the start-response timeout the boot goes on;
     // a SIM that asks for its PIN later gets its page without a launch.
     void noModemThenPin()
     {
-        PinBoot boot(sim({ { QStringLiteral("modem_absent"), true } }));
+        Phone boot(sim({ { QStringLiteral("modem_absent"), true } }));
         QVERIFY(boot.start());
         QVERIFY(boot.fifo.waitForTokens(1));
         QVERIFY(boot.waitLog(QStringLiteral("SIM not OK, start timer...")));
@@ -171,8 +162,7 @@ private Q_SLOTS:
         QCOMPARE(boot.fifo.tokens(), ReadyDone);
         QVERIFY(boot.seen().isEmpty());
 
-        QCOMPARE(boot.ofono.control(QStringLiteral("/"), QStringLiteral("AddModem")).type(),
-            QDBusMessage::ReplyMessage);
+        QVERIFY(boot.sim(QStringLiteral("AddModem")));
         QVERIFY(boot.waitFor(QStringLiteral("Shown")));
         QVERIFY(boot.enter(Pin));
         QVERIFY(boot.waitFor(QStringLiteral("Done true")));
@@ -196,7 +186,7 @@ private Q_SLOTS:
         QFETCH(bool, launched);
         NotificationsMock notifications;
         QVERIFY(notifications.start());
-        PinBoot boot(sim());
+        Phone boot(sim());
         QVERIFY(boot.start({ QStringLiteral("-log"), QStringLiteral("-prestart") }));
         QVERIFY(boot.daemon.ping());
         QVERIFY(boot.fifo.tokens().isEmpty());
@@ -216,7 +206,7 @@ private Q_SLOTS:
             QVERIFY(boot.fifo.waitForTokens(2));
             QCOMPARE(boot.fifo.tokens(), ReadyDone);
             QTRY_VERIFY(!notifications.notes().isEmpty());
-            QVERIFY(notifications.notes().first().contains(QStringLiteral("SIM card error")));
+            QVERIFY(notifications.shown().first().startsWith(QLatin1String("SIM card error|")));
             QVERIFY(boot.daemon.ping());
             QVERIFY(boot.seen().isEmpty());
             // A late launch still gets its page.
@@ -233,12 +223,12 @@ private Q_SLOTS:
         MockService pavo(QStringLiteral("pavo"), QStringLiteral("com.vexa.pavo"), MockService::SystemBus,
             { { QStringLiteral("radio_states"), 0u } });
         QVERIFY(pavo.start());
-        PinBoot boot(sim());
-        QVERIFY(boot.start({ QStringLiteral("-log") }, false));
+        Phone boot(sim());
+        QVERIFY(boot.start({ QStringLiteral("-log") }, nullptr));
         const QString question = XTools::findWindows(QStringLiteral("^Offline mode$"), true).value(0);
         QVERIFY(!question.isEmpty());
         QVERIFY(XTools::key(question, QStringLiteral("Escape")));
-        QVERIFY(boot.waitForService());
+        QVERIFY(Phone::waitForService(QLatin1String(Phone::PinService)));
         QVERIFY(boot.fifo.waitForTokens(2));
         QCOMPARE(boot.fifo.tokens(), ReadyDone);
 
@@ -259,7 +249,7 @@ private Q_SLOTS:
     // steps back for the call and returns above everything after it.
     void emergencyCall()
     {
-        PinBoot boot(sim());
+        Phone boot(sim());
         QVERIFY(boot.start());
         launchToPage(boot);
         const QString window = boot.page();
@@ -278,7 +268,7 @@ private Q_SLOTS:
         QTRY_COMPARE(stackingLayer(window), QStringLiteral("0"));
 
         QDBusMessage hangup
-            = QDBusMessage::createMethodCall(QStringLiteral("org.ofono"), QLatin1String(PinBoot::Modem),
+            = QDBusMessage::createMethodCall(QStringLiteral("org.ofono"), QLatin1String(Phone::Modem),
                 QStringLiteral("org.ofono.VoiceCallManager"), QStringLiteral("HangupAll"));
         QCOMPARE(QDBusConnection::systemBus().call(hangup).type(), QDBusMessage::ReplyMessage);
         QTRY_COMPARE(stackingLayer(window), QStringLiteral("3"));
@@ -288,6 +278,139 @@ private Q_SLOTS:
         QVERIFY(boot.seen().filter(QStringLiteral("Done")).isEmpty());
         QVERIFY(boot.enter(Pin));
         QVERIFY(boot.waitFor(QStringLiteral("Done true")));
+    }
+
+    // The old PIN is checked by the card itself before the new one is asked
+    // for; a wrong one ends the change with a note and changes nothing.
+    void changePin_data()
+    {
+        QTest::addColumn<bool>("right");
+        QTest::newRow("right old PIN") << true;
+        QTest::newRow("wrong old PIN") << false;
+    }
+
+    void changePin()
+    {
+        QFETCH(bool, right);
+        NotificationsMock notifications;
+        QVERIFY(notifications.start());
+        Phone boot(sim({ { QStringLiteral("pin_locked"), true } }));
+        QVERIFY(readySim(boot, true));
+        QCOMPARE(boot.call(QStringLiteral("ChangePinCode")).type(), QDBusMessage::ReplyMessage);
+        QVERIFY(!boot.page().isEmpty());
+        QVERIFY(boot.enter(right ? Pin : WrongPin));
+        // Verified with the lock kept as it is: LockPin on a locked card.
+        QTRY_COMPARE(boot.simCalls(QStringLiteral("LockPin")),
+            (QList<QVariantList> { { QStringLiteral("pin"), right ? Pin : WrongPin } }));
+        if (right) {
+            QVERIFY(boot.waitLog(QStringLiteral("\"Enter new PIN code\"")));
+            QVERIFY(boot.enter(NewPin));
+            QVERIFY(boot.waitLog(QStringLiteral("\"Re-enter new PIN code\"")));
+            QVERIFY(boot.enter(NewPin));
+            QTRY_COMPARE(boot.simCalls(QStringLiteral("ChangePin")),
+                (QList<QVariantList> { { QStringLiteral("pin"), Pin, NewPin } }));
+        }
+        QTRY_VERIFY(boot.page(false).isEmpty());
+        QTRY_COMPARE(notifications.shown(),
+            QStringList { right ? QStringLiteral("PIN code changed|cellular.positive")
+                                : QStringLiteral("Incorrect PIN code|sim.error") });
+        if (!right)
+            QVERIFY(boot.simCalls(QStringLiteral("ChangePin")).isEmpty());
+        QVERIFY(boot.daemon.ping());
+        // Not a boot query: no PIN query signals, no further token.
+        QVERIFY(boot.seen().isEmpty());
+        QCOMPARE(boot.fifo.tokens().size(), 1);
+        QVERIFY(boot.logKeepsSecret({ Pin, WrongPin, NewPin }));
+    }
+
+    void enablePinQuery_data()
+    {
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<bool>("enable");
+        QTest::addColumn<QString>("code"); // empty: no page expected
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<int>("result");
+        QTest::newRow("switch off") << true << false << Pin << "UnlockPin" << 1;
+        QTest::newRow("switch on") << false << true << Pin << "LockPin" << 0;
+        QTest::newRow("already on") << true << true << QString() << "LockPin" << 0;
+        QTest::newRow("already off") << false << false << QString() << "UnlockPin" << 1;
+        QTest::newRow("wrong PIN") << true << false << WrongPin << "UnlockPin" << 0;
+    }
+
+    void enablePinQuery()
+    {
+        QFETCH(bool, locked);
+        QFETCH(bool, enable);
+        QFETCH(QString, code);
+        QFETCH(QString, method);
+        QFETCH(int, result);
+        Phone boot(sim({ { QStringLiteral("pin_locked"), locked } }));
+        QVERIFY(readySim(boot, locked));
+        QCOMPARE(boot.call(QStringLiteral("EnablePinQuery"), { enable }).type(), QDBusMessage::ReplyMessage);
+        if (!code.isEmpty())
+            QVERIFY(boot.enter(code));
+        QVERIFY(boot.waitFor(QStringLiteral("Enabled %1").arg(result)));
+        QCOMPARE(boot.simCalls(method).size(), code.isEmpty() ? 0 : 1);
+        QTRY_VERIFY(boot.page(false).isEmpty());
+
+        // The state as the card has it now, whatever the argument says.
+        QCOMPARE(boot.call(QStringLiteral("PinQueryState"), { QStringLiteral("anything") }).type(),
+            QDBusMessage::ReplyMessage);
+        QVERIFY(boot.waitFor(QStringLiteral("State %1").arg(result), code.isEmpty() ? 2 : 1));
+        QCOMPARE(boot.seen().filter(QStringLiteral("Enabled")),
+            QStringList { QStringLiteral("Enabled %1").arg(result) });
+        QVERIFY(boot.logKeepsSecret({ Pin, WrongPin }));
+    }
+
+    // Nothing to switch while the SIM still wants its PIN: refused at once.
+    void enableRefusedWhileLocked()
+    {
+        Phone boot(sim({ { QStringLiteral("pin_locked"), true } }));
+        QVERIFY(boot.start());
+        QVERIFY(boot.fifo.waitForTokens(1));
+        QCOMPARE(boot.call(QStringLiteral("EnablePinQuery"), { true }).type(), QDBusMessage::ReplyMessage);
+        QVERIFY(boot.waitFor(QStringLiteral("Enabled -1")));
+        QVERIFY(boot.page(false).isEmpty());
+    }
+
+    // The installed policy on the enforcing bus: root may call, a user who
+    // is not at the console may not, and everybody hears the signals.
+    void policy()
+    {
+        Phone boot(sim({ { QStringLiteral("pin_locked"), false } }));
+        QVERIFY(readySim(boot, false));
+        QProcess stranger;
+        XTools::startAsNobody(stranger,
+            { QStringLiteral("gdbus"), QStringLiteral("call"), QStringLiteral("--system"),
+                QStringLiteral("--dest"), QStringLiteral("com.vexa.korva.pin"),
+                QStringLiteral("--object-path"), QStringLiteral("/com/vexa/korva/pin"),
+                QStringLiteral("--method"), QStringLiteral("com.vexa.korva.pin.PinCodeQuery.LaunchPinQuery"),
+                QStringLiteral("pin") });
+        QVERIFY(stranger.waitForFinished(20000));
+        QVERIFY(stranger.exitCode() != 0);
+        QVERIFY2(stranger.readAllStandardError().contains("AccessDenied"), "a stranger reached the service");
+        QCOMPARE(boot.launch(), 0);
+
+        QProcess listener;
+        XTools::startAsNobody(listener,
+            { QStringLiteral("gdbus"), QStringLiteral("monitor"), QStringLiteral("--system"),
+                QStringLiteral("--dest"), QStringLiteral("com.vexa.korva.pin") });
+        QByteArray heard;
+        auto hear = [&] {
+            listener.waitForReadyRead(100);
+            heard += listener.readAllStandardOutput();
+            return heard;
+        };
+        QTRY_VERIFY(hear().contains("is owned by"));
+        QCOMPARE(boot.call(QStringLiteral("PinQueryState"), { QStringLiteral("pin") }).type(),
+            QDBusMessage::ReplyMessage);
+        QVERIFY(boot.waitFor(QStringLiteral("State 1")));
+        // The launch on a ready SIM showed nothing and ended nothing.
+        QCOMPARE(boot.seen(), QStringList { QStringLiteral("State 1") });
+        QVERIFY(boot.page(false).isEmpty());
+        QTRY_VERIFY(hear().contains("PinQueryStateCompleted (1,)"));
+        listener.kill();
+        listener.waitForFinished();
     }
 };
 

@@ -1,6 +1,4 @@
-#include <DaemonProcess.h>
-#include <FifoReader.h>
-#include <MockService.h>
+#include <Phone.h>
 #include <XTools.h>
 
 #include <QDBusMetaType>
@@ -15,29 +13,24 @@ class TestWatcher : public QObject
 {
     Q_OBJECT
 
-    struct Phone
+    struct Watched : Phone
     {
-        QScopedPointer<MockService> ofono, settings;
+        using Phone::Phone;
+        MockService settings { "settings_app", "org.gnome.Settings", MockService::SessionBus };
         NotificationsMock notifications;
         FeedbackdMock feedbackd;
-        FifoReader fifo;
-        DaemonProcess daemon;
     };
 
-    static bool start(Phone& p, const QVariantMap& ofono, bool settings = true, bool prestart = false)
+    static bool start(Watched& p, bool settings = true, bool prestart = false)
     {
-        p.ofono.reset(new MockService("ofono_sim", "org.ofono", MockService::SystemBus, ofono));
-        p.settings.reset(new MockService("settings_app", "org.gnome.Settings", MockService::SessionBus));
-        p.daemon.setFifo(p.fifo.path());
-        return p.ofono->start() && p.notifications.start() && p.feedbackd.start()
-            && (!settings || p.settings->start())
-            && p.daemon.start(prestart ? QStringList { "-log", "-prestart" } : QStringList { "-log" })
+        return p.notifications.start() && p.feedbackd.start() && (!settings || p.settings.start())
+            && p.start(prestart ? QStringList { "-log", "-prestart" } : QStringList { "-log" }, nullptr)
             && p.daemon.waitForOutput("KorvaUI::simRead") > 0 && p.daemon.ping();
     }
 
     // One control call of the simulated oFono, "Method:arg:...[|seen]",
     // waited for until the daemon has logged `seen` once more.
-    static bool step(Phone& p, const QString& call, QString seen = {})
+    static bool step(Watched& p, const QString& call, QString seen = {})
     {
         if (seen.isEmpty())
             seen = call.section('|', 1);
@@ -48,7 +41,7 @@ class TestWatcher : public QObject
                     : a.toUInt()                 ? QVariant::fromValue(uchar(a.toUInt()))
                                                  : QVariant(a));
         const int before = p.daemon.output().count(seen);
-        if (p.ofono->control("/", parts.first(), args).type() != QDBusMessage::ReplyMessage)
+        if (!p.sim(parts.first(), args))
             return false;
         QDeadlineTimer deadline(20000);
         while (!seen.isEmpty() && p.daemon.output().count(seen) <= before) {
@@ -58,21 +51,12 @@ class TestWatcher : public QObject
         }
         return p.daemon.ping();
     }
-    static bool registration(Phone& p, const QString& statusMode)
+    static bool registration(Watched& p, const QString& statusMode)
     {
         return step(p, "SetRegistration:" + statusMode, "KorvaUI::nrStatusChanged");
     }
 
-    // "text|category" of every notification so far.
-    static QStringList notes(Phone& p)
-    {
-        QStringList result;
-        for (const QVariantList& c : p.notifications.notes())
-            result << c.value(4).toString() + '|'
-                    + qdbus_cast<QVariantMap>(c.value(6)).value("category").toString();
-        return result;
-    }
-    static int warnings(Phone& p, const QString& event) { return p.feedbackd.events().count(event); }
+    static int warnings(Watched& p, const QString& event) { return p.feedbackd.events().count(event); }
     static QStringList dialogs(const char* title = "^(SIM card|Phone not|Network not)", bool wait = false)
     {
         return XTools::findWindows(QString::fromLatin1(title), wait);
@@ -114,18 +98,18 @@ private Q_SLOTS:
         QFETCH(bool, prestarted);
         QFETCH(QStringList, steps);
         QFETCH(QStringList, expected);
-        Phone p;
-        QVERIFY(start(p, initial, true, prestarted));
+        Watched p(initial);
+        QVERIFY(start(p, true, prestarted));
         for (const QString& s : steps)
             QVERIFY(step(p, s));
         // A change that says nothing: once it is seen, so is all before it.
         QVERIFY(step(p, "SetModemOnline:false", "KorvaUI::scStatusChanged(int): 2"));
         if (prestarted) {
-            QVERIFY(notes(p).isEmpty());
+            QVERIFY(p.notifications.shown().isEmpty());
             QVERIFY(DaemonProcess::release());
             QVERIFY(p.daemon.waitForOutput("KorvaUI::prestartReleased") > 0 && p.daemon.ping());
         }
-        QTRY_COMPARE(notes(p), expected);
+        QTRY_COMPARE(p.notifications.shown(), expected);
         QVERIFY(dialogs().isEmpty());
     }
 
@@ -141,8 +125,8 @@ private Q_SLOTS:
     void phoneNetworkQuestion()
     {
         QFETCH(bool, settings);
-        Phone p;
-        QVERIFY(start(p, ready, settings));
+        Watched p(ready);
+        QVERIFY(start(p, settings));
         QVERIFY(registration(p, "unregistered:auto"));
         QStringList shown = dialogs("^Network not available$", true);
         QCOMPARE(shown.size(), 1);
@@ -165,17 +149,17 @@ private Q_SLOTS:
             !settings);
         if (settings)
             QCOMPARE(
-                p.settings->control("/org/gnome/Settings", "GetPanels").arguments().value(0).toStringList(),
+                p.settings.control("/org/gnome/Settings", "GetPanels").arguments().value(0).toStringList(),
                 QStringList { "wwan" });
         QVERIFY(dialogs().isEmpty());
-        QVERIFY(notes(p).isEmpty());
+        QVERIFY(p.notifications.shown().isEmpty());
     }
 
     // 1000 registration and card changes as fast as the simulator sends them.
     void burst()
     {
-        Phone p;
-        QVERIFY(start(p, ready));
+        Watched p(ready);
+        QVERIFY(start(p));
         const char* const statuses[] = { "unregistered", "searching", "denied", "registered", "roaming" };
         QList<QDBusPendingCall> pending;
         for (int i = 0; i < 1000; ++i) {
@@ -183,13 +167,13 @@ private Q_SLOTS:
                 i % 10 == 9 ? "SetSimPresent" : "SetRegistration");
             call.setArguments(
                 i % 10 == 9 ? QVariantList { i % 20 == 19 } : QVariantList { statuses[i % 5], "auto" });
-            pending << p.ofono->bus().asyncCall(call);
+            pending << p.ofono.bus().asyncCall(call);
         }
         for (QDBusPendingCall& call : pending)
             call.waitForFinished();
         QVERIFY(p.daemon.ping());
         QVERIFY(dialogs().size() <= 1);
-        QVERIFY(notes(p).contains(removed) && notes(p).contains(refused));
+        QVERIFY(p.notifications.shown().contains(removed) && p.notifications.shown().contains(refused));
     }
 };
 

@@ -1,0 +1,99 @@
+#include "Phone.h"
+
+#include <XTools.h>
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QTest>
+
+namespace {
+const QString PinPath = QStringLiteral("/com/vexa/korva/pin");
+const QString PinInterface = QStringLiteral("com.vexa.korva.pin.PinCodeQuery");
+} // namespace
+
+Phone::Phone(const QVariantMap& params, bool withOfono)
+    : ofono(QStringLiteral("ofono_sim"), QStringLiteral("org.ofono"), MockService::SystemBus, params)
+    , m_withOfono(withOfono)
+{
+    QDBusConnection bus = QDBusConnection::systemBus();
+    bus.connect(QString(), PinPath, PinInterface, QStringLiteral("PinQueryShown"), this, SLOT(shown()));
+    bus.connect(QString(), PinPath, PinInterface, QStringLiteral("PinQueryDone"), this, SLOT(done(bool)));
+    bus.connect(
+        QString(), PinPath, PinInterface, QStringLiteral("PinQueryEnabled"), this, SLOT(enabled(int)));
+    bus.connect(
+        QString(), PinPath, PinInterface, QStringLiteral("PinQueryStateCompleted"), this, SLOT(state(int)));
+    daemon.setFifo(fifo.path());
+}
+
+bool Phone::start(const QStringList& arguments, const char* service)
+{
+    if ((m_withOfono && !ofono.start()) || !daemon.start(arguments))
+        return false;
+    return !service || waitForService(QLatin1String(service));
+}
+
+bool Phone::waitForService(const QString& name)
+{
+    QDBusConnectionInterface* bus = QDBusConnection::systemBus().interface();
+    return QTest::qWaitFor([&] { return bus->isServiceRegistered(name).value(); }, 20000);
+}
+
+bool Phone::sim(const QString& method, const QVariantList& args)
+{
+    const QDBusMessage reply = ofono.control(QStringLiteral("/"), method, args);
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        qWarning("%s: %s", qPrintable(method), qPrintable(reply.errorMessage()));
+    return reply.type() == QDBusMessage::ReplyMessage;
+}
+
+bool Phone::send(const QString& service, const QString& method, const QVariantList& args)
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(service,
+        QLatin1Char('/') + QString(service).replace(QLatin1Char('.'), QLatin1Char('/')), service, method);
+    message.setArguments(args);
+    return QDBusConnection::systemBus().send(message);
+}
+
+bool Phone::waitFor(const QString& signal, int count, int timeoutMs)
+{
+    return QTest::qWaitFor([&] { return m_seen.count(signal) >= count; }, timeoutMs);
+}
+
+QDBusMessage Phone::call(const QString& method, const QVariantList& args)
+{
+    QDBusMessage message
+        = QDBusMessage::createMethodCall(QLatin1String(PinService), PinPath, PinInterface, method);
+    message.setArguments(args);
+    return QDBusConnection::systemBus().call(message, QDBus::Block, 10000);
+}
+
+int Phone::launch()
+{
+    const QDBusMessage reply = call(QStringLiteral("LaunchPinQuery"), { QStringLiteral("pin") });
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.signature() != QLatin1String("b"))
+        return -1;
+    return reply.arguments().constFirst().toBool() ? 1 : 0;
+}
+
+QString Phone::page(bool wait)
+{
+    return XTools::findWindows(QStringLiteral("^korvad$"), wait).value(0);
+}
+
+bool Phone::enter(const QString& code)
+{
+    const QString window = page();
+    return !window.isEmpty() && XTools::type(window, code) && XTools::key(window, QStringLiteral("Return"));
+}
+
+bool Phone::waitLog(const QString& text, int count, int timeoutMs)
+{
+    return QTest::qWaitFor([&] { return daemon.output().count(text) >= count; }, timeoutMs);
+}
+
+bool Phone::logKeepsSecret(const QStringList& codes)
+{
+    const QString log = daemon.output();
+    return std::none_of(
+        codes.cbegin(), codes.cend(), [&](const QString& code) { return log.contains(code); });
+}

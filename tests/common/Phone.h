@@ -1,0 +1,65 @@
+#pragma once
+
+#include <DaemonProcess.h>
+#include <FifoReader.h>
+#include <MockService.h>
+
+#include <QDBusMessage>
+#include <QObject>
+#include <QStringList>
+#include <QVariantMap>
+
+// One boot of the real daemon against the simulated oFono, seen from
+// outside: its services' calls and the PIN query's signals, the boot fifo,
+// the page on the X display, the simulator's call log and the daemon's log.
+class Phone : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr const char* Modem = "/ril_0";
+    static constexpr const char* PinService = "com.vexa.korva.pin";
+
+    explicit Phone(const QVariantMap& ofono = {}, bool withOfono = true);
+
+    // Starts the simulator (unless left out) and the daemon, then waits until
+    // `service` is on the system bus (nullptr: does not wait).
+    bool start(const QStringList& arguments = { QStringLiteral("-log") }, const char* service = PinService);
+    static bool waitForService(const QString& name);
+
+    // A control call of the simulated oFono; true when it was accepted.
+    bool sim(const QString& method, const QVariantList& args = {});
+    QList<QVariantList> simCalls(const QString& method) { return ofono.calls(QLatin1String(Modem), method); }
+
+    // A call of one of the daemon's system-bus interfaces named after their
+    // service, sent as their callers send them: without waiting.
+    static bool send(const QString& service, const QString& method, const QVariantList& args = {});
+
+    // The PIN query's four signals, in the order they came: "Shown",
+    // "Done true", "Enabled 0", "State 1".
+    QStringList seen() const { return m_seen; }
+    bool waitFor(const QString& signal, int count = 1, int timeoutMs = 20000);
+    QDBusMessage call(const QString& method, const QVariantList& args = {});
+    // LaunchPinQuery as the start-up sequence calls it; -1 when it failed.
+    int launch();
+
+    QString page(bool wait = true);
+    // Types `code` on the page and presses Enter.
+    bool enter(const QString& code);
+    bool waitLog(const QString& text, int count = 1, int timeoutMs = 20000);
+    // True when none of `codes` reached the daemon's log.
+    bool logKeepsSecret(const QStringList& codes);
+
+    MockService ofono;
+    FifoReader fifo;
+    DaemonProcess daemon;
+
+private Q_SLOTS:
+    void shown() { m_seen << QStringLiteral("Shown"); }
+    void done(bool ok) { m_seen << QStringLiteral("Done %1").arg(ok ? "true" : "false"); }
+    void enabled(int state) { m_seen << QStringLiteral("Enabled %1").arg(state); }
+    void state(int state) { m_seen << QStringLiteral("State %1").arg(state); }
+
+private:
+    bool m_withOfono;
+    QStringList m_seen;
+};

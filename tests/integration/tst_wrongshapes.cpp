@@ -97,7 +97,6 @@ private Q_SLOTS:
         row("ModemAdded without properties", "/", m, "ModemAdded", "o",
             args({ QVariant::fromValue(QDBusObjectPath("/ril_1")) }));
         row("ModemRemoved of a string", "/", m, "ModemRemoved", "s", args({ r0 }));
-        row("Powered a string", r0, "org.ofono.Modem", "PropertyChanged", "sv", args({ "Powered", "no" }));
         row("Retries a string", r0, "org.ofono.SimManager", "PropertyChanged", "sv",
             args({ "Retries", "3" }));
         row("registration change of strings", r0, "org.ofono.NetworkRegistration", "PropertyChanged", "ss",

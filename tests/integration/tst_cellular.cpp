@@ -203,16 +203,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("op");
         QTest::addColumn<QString>("scenario");
         QTest::addColumn<int>("expected");
-        const QHash<QString, int> ends { { "success", NoError }, { "wrong code", WrongCode },
-            { "bad format", WrongCode }, { "other code type", OtherFailure },
-            { "oFono absent", ServiceUnavailable }, { "SIM not up", ServiceUnavailable }, { "hung", NoReply },
-            { "oFono leaves mid-call", NoReply }, { "org.ofono.Error.InProgress", QuietFailure },
+        const QHash<QString, int> ends { { "success", NoError }, { "ready, locked", NoError },
+            { "ready, unlocked", NoError }, { "wrong code", WrongCode }, { "bad format", WrongCode },
+            { "other code type", OtherFailure }, { "oFono absent", ServiceUnavailable },
+            { "SIM not up", ServiceUnavailable }, { "hung", NoReply }, { "oFono leaves mid-call", NoReply },
+            { "org.ofono.Error.InProgress", QuietFailure },
             { "org.ofono.Error.IncorrectPassword", WrongCode }, { "org.ofono.Error.Timedout", NoReply },
             { "org.ofono.Error.SimNotReady", SimNotReady }, { "org.ofono.Error.NotAvailable", SimNotReady },
             { "com.example.Error.Odd", OtherFailure } };
         const QList<std::pair<const char*, QStringList>> rows {
             // hung: the call ends as NoReply after the call timeout
-            { "verifyPIN", { "success", "wrong code", "other code type", "oFono absent", "hung" } },
+            { "verifyPIN",
+                { "success", "ready, locked", "ready, unlocked", "wrong code", "other code type",
+                    "oFono absent", "hung" } },
             { "verifyPUK", { "success", "wrong code", "bad format", "oFono leaves mid-call" } },
             { "changePIN", { "success", "wrong code", "org.ofono.Error.InProgress" } },
             { "enablePINQuery", { "success", "wrong code", "org.ofono.Error.IncorrectPassword" } },
@@ -237,17 +240,21 @@ private Q_SLOTS:
         QFETCH(int, expected);
 
         // The card asks for the PIN, for the PUK (no PIN tries left), for
-        // nothing, or its interface never comes up.
+        // nothing (its lock on or off), or its interface never comes up.
         const bool puk = op == QLatin1String("verifyPUK");
         const bool down = scenario == QLatin1String("SIM not up");
-        QVariantMap params { { QStringLiteral("pin_locked"), op == QLatin1String("verifyPIN") },
+        const bool ready = scenario.startsWith(QLatin1String("ready"));
+        const bool pin = op == QLatin1String("verifyPIN") && !ready;
+        QVariantMap params { { QStringLiteral("pin_locked"),
+                                 pin || scenario == QLatin1String("ready, locked") },
             { QStringLiteral("power_fails"), down } };
         if (puk)
             params.insert(QStringLiteral("pin_retries"), 0);
         SIMStatus status;
         if (scenario != QLatin1String("oFono absent")) {
             QVERIFY(startOfono(params));
-            QTRY_COMPARE(ask(status), down ? 3 : puk ? 5 : op == QLatin1String("verifyPIN") ? 4 : 0);
+            QVERIFY(!ready || control(QStringLiteral("SetPinRequired:none")));
+            QTRY_COMPARE(ask(status), down ? 3 : puk ? 5 : pin ? 4 : 0);
         }
 
         const QString method = QHash<QString, QString> {
@@ -295,6 +302,11 @@ private Q_SLOTS:
         QCOMPARE(result.last().toInt(), expected);
         if (result.size() == 2 && result.first().metaType().id() == QMetaType::Bool)
             QCOMPARE(result.first().toBool(), expected == 0);
+        // A ready card has no EnterPin: the card checks the code while its
+        // lock is kept as it is.
+        const QString lockCall = scenario.endsWith(QLatin1String("unlocked")) ? "UnlockPin" : "LockPin";
+        if (ready)
+            QCOMPARE(m_ofono->calls(m_modem, lockCall).size(), 1);
         // What the reads carry on success and on failure.
         const QHash<QString, QVariantList> values { { "pinAttemptsLeft", { 3, -1 } },
             { "pinQueryState", { int(SIMSecurity::QueryDisabled), -1 } },
@@ -302,38 +314,6 @@ private Q_SLOTS:
         if (values.contains(op))
             QCOMPARE(op == QLatin1String("imsi") ? result.first() : QVariant(result.first().toInt()),
                 values[op].at(expected == 0 ? 0 : 1));
-    }
-
-    // A ready card has no EnterPin: its PIN is checked by keeping its lock
-    // as it is. A wrong one is refused, a right one changes nothing.
-    void verifyPinOnReadySim_data()
-    {
-        QTest::addColumn<bool>("locked");
-        QTest::addColumn<QString>("pin");
-        QTest::newRow("locked, right") << true << "1234";
-        QTest::newRow("unlocked, wrong") << false << "4321";
-    }
-
-    void verifyPinOnReadySim()
-    {
-        QFETCH(bool, locked);
-        QFETCH(QString, pin);
-        QVERIFY(startOfono({ { QStringLiteral("pin_locked"), locked } }));
-        if (locked)
-            QVERIFY(control(QStringLiteral("SetPinRequired:none")));
-        SIMStatus status;
-        QTRY_COMPARE(ask(status), 0);
-        m_ofono->clearCalls(m_modem);
-        SIMSecurity security;
-        QSignalSpy verify(&security, &SIMSecurity::verifyPINComplete);
-        security.verifyPIN(SIMSecurity::PinTypePin, pin);
-        QVERIFY(verify.wait());
-        const bool right = pin == QLatin1String("1234");
-        QCOMPARE(verify.first().at(0).toBool(), right);
-        QCOMPARE(verify.first().at(1).toInt(), right ? int(NoError) : int(WrongCode));
-        QCOMPARE(m_ofono->calls(m_modem, locked ? QStringLiteral("LockPin") : QStringLiteral("UnlockPin")),
-            (QList<QVariantList> { { QStringLiteral("pin"), pin } }));
-        QVERIFY(m_ofono->calls(m_modem, QStringLiteral("EnterPin")).isEmpty());
     }
 
     // Whatever the platform objects emit reaches the adapter's listeners

@@ -293,20 +293,15 @@ class Ofono:
 
     # --- SIM -----------------------------------------------------------
 
-    def later(self, change):
-        '''Apply and signal `change` a little after the current reply.'''
-        def run():
-            with self.changes():
-                change()
-            return False
-        GLib.timeout_add(RETRIES_DELAY_MS, run)
-
-    def wrong_pin(self):
+    def wrong_code(self, kind='pin'):
+        '''The refusal; the counter drops (and is signalled) a little after it.'''
         def lower():
-            self.retries['pin'] = max(0, self.retries.get('pin', 1) - 1)
-            if self.retries['pin'] == 0:
-                self.pin_required = 'puk'
-        self.later(lower)
+            with self.changes():
+                self.retries[kind] = max(0, self.retries.get(kind, 1) - 1)
+                if kind == 'pin' and self.retries['pin'] == 0:
+                    self.pin_required = 'puk'
+            return False
+        GLib.timeout_add(RETRIES_DELAY_MS, lower)
         return _err('Failed')
 
     def pin_accepted(self):
@@ -317,7 +312,7 @@ class Ofono:
             raise _err('InvalidFormat')
         with self.changes():
             if pin != self.pin:
-                raise self.wrong_pin() if lock_type == 'pin' else _err('Failed')
+                raise self.wrong_code() if lock_type == 'pin' else _err('Failed')
             if lock_type == 'pin':
                 self.pin_accepted()
             self.pin_required = 'none'
@@ -335,10 +330,7 @@ class Ofono:
             if self.retries.get('puk', 1) == 0:
                 raise _err('Failed')      # blocked for good
             if puk != self.puk:
-                def lower():
-                    self.retries['puk'] = max(0, self.retries.get('puk', 1) - 1)
-                self.later(lower)
-                raise _err('Failed')
+                raise self.wrong_code('puk')
             self.pin = newpin
             self.retries['pin'] = self.max['pin']
             self.retries['puk'] = self.max['puk']
@@ -362,7 +354,7 @@ class Ofono:
         self.check_card_ready(lock_type)
         with self.changes():
             if old != self.pin:
-                raise self.wrong_pin()
+                raise self.wrong_code()
             self.pin_accepted()
             self.pin = new
 
@@ -371,7 +363,7 @@ class Ofono:
         self.check_card_ready(lock_type)
         with self.changes():
             if pin != self.pin:
-                raise self.wrong_pin()
+                raise self.wrong_code()
             self.pin_accepted()
             if lock and 'pin' not in self.locked:
                 self.locked.append('pin')

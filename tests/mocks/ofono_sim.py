@@ -8,10 +8,7 @@ with UnknownMethod. A reply goes out first, the PropertyChanged of what it
 changed right after it. Malformed codes (InvalidFormat) cost no try; a wrong
 PIN or PUK fails at once, and its counter drops RETRIES_DELAY_MS later.
 
-Parameters (JSON keys, all optional): modem_absent (no modem until
-AddModem), powered, online, power_fails (powering on fails), sim_present,
-pin_locked (true), pin ("1234"), puk ("12345678"), imsi, iccid, reg_status,
-reg_mode, pin_retries (3), puk_retries (10). Control methods: see load().
+Parameters (JSON, all optional) and control methods: Ofono.__init__, load().
 '''
 
 import contextlib

@@ -1,40 +1,14 @@
-'''oFono mock with one modem whose SIM, power and registration behave like
-the real daemon's (system bus, org.ofono). The modem object carries
-org.ofono.Modem, SimManager, NetworkRegistration and VoiceCallManager, each
-with GetProperties/SetProperty/PropertyChanged only, as in oFono.
+'''oFono with one modem, /ril_0, whose SIM, power and registration behave
+like the real daemon's, on the system bus. The modem carries Modem,
+SimManager, NetworkRegistration and VoiceCallManager, each with
+GetProperties/SetProperty/PropertyChanged only; SimManager and
+VoiceCallManager exist while Powered, NetworkRegistration while Online with a
+ready SIM (present, PinRequired "none"), and other interfaces' methods fail
+with UnknownMethod. A reply goes out first, the PropertyChanged of what it
+changed right after it. Malformed codes (InvalidFormat) cost no try; a wrong
+PIN or PUK fails at once, and its counter drops RETRIES_DELAY_MS later.
 
-Parameters (JSON keys, all optional): modem_absent (no modem until
-AddModem), powered, online, power_fails (starts unpowered, powering on
-fails with org.ofono.Error.Failed), sim_present, pin_locked (PinRequired
-"pin" and LockedPins ["pin"] at start), pin ("1234"), puk ("12345678"),
-imsi, iccid, reg_status, reg_mode, pin_retries (3), puk_retries (10).
-
-As oFono does:
-  * SimManager and VoiceCallManager exist while Powered; NetworkRegistration
-    only while Online and the SIM is ready (present, PinRequired "none").
-    A method of an interface not listed fails with UnknownMethod.
-  * Powering off drops Online; powering on re-reads the card.
-  * The reply goes out first, PropertyChanged right after it, only for
-    values that changed. Without a card GetProperties returns only Present;
-    the IMSI and codes appear once the SIM is ready.
-  * Format errors (InvalidFormat) cost no try: PIN 4-8 digits, PUK 8, a lock
-    type that is unknown or not the one PinRequired names.
-  * A wrong PIN/PUK fails at once; the counter drops (and is signalled)
-    RETRIES_DELAY_MS later, so GetProperties in between shows the old count.
-    PIN at 0 -> PinRequired "puk"; PUK at 0 -> blocked for good. ResetPin
-    sets the new PIN, refills both counters and re-enables the lock.
-    ChangePin with old == new succeeds without asking the card.
-    ChangePin/LockPin/UnlockPin need PinRequired "none".
-  * Dial needs Online (else NotAvailable); emergency numbers set
-    Modem.Emergency while the call exists. Calls stay "dialing".
-
-Control methods (org.freedesktop.DBus.Mock on "/"): AddModem(),
-RemoveModem(), SetModemPowered(b), SetModemOnline(b), SetSimPresent(b),
-SetPinRequired(s), SetRetries(s, y), SetRegistration(s status, s mode),
-SetNextError(s method, s error) - the next call of that method (bare name or
-"interface.Method") fails with that error, costing no try -,
-SetReplyDelay(u ms) - every SimManager call sleeps this long, blocking the
-whole mock -, ExitOnNextCall(s method) - the mock exits without replying.
+Parameters (JSON, all optional) and control methods: Ofono.__init__, load().
 '''
 
 import contextlib
@@ -72,35 +46,24 @@ EMERGENCY_NUMBERS = ['112', '911', '119', '118', '999', '110', '08', '000']
 RETRIES_DELAY_MS = 150
 
 
-def _err(name, text):
+ERRORS = {'Failed': 'Operation failed',
+          'InvalidFormat': 'Argument format is not recognized',
+          'InvalidArguments': 'Invalid arguments in method call',
+          'NotAvailable': 'Operation currently not available',
+          'EmergencyActive': 'Emergency mode active'}
+CONTROL_ERROR = 'org.freedesktop.DBus.Error.InvalidArgs'
+
+
+def _err(name, text=None):
+    '''One of oFono's own errors by its short name, or any error.'''
+    if text is None:
+        name, text = 'org.ofono.Error.' + name, ERRORS[name]
     return dbus.exceptions.DBusException(text, name=name)
 
 
-def _failed():
-    return _err('org.ofono.Error.Failed', 'Operation failed')
-
-
-def _invalid_format():
-    return _err('org.ofono.Error.InvalidFormat', 'Argument format is not recognized')
-
-
-def _invalid_args():
-    return _err('org.ofono.Error.InvalidArguments', 'Invalid arguments in method call')
-
-
-def _not_available():
-    return _err('org.ofono.Error.NotAvailable', 'Operation currently not available')
-
-
-def _control_error(text):
-    return _err('org.freedesktop.DBus.Error.InvalidArgs', text)
-
-
 def _code_ok(code, lock_type):
-    code = str(code)
-    if lock_type in PUK_TYPES:
-        return re.fullmatch(r'[0-9]{8}', code) is not None
-    return re.fullmatch(r'[0-9]{4,8}', code) is not None
+    pattern = r'[0-9]{8}' if lock_type in PUK_TYPES else r'[0-9]{4,8}'
+    return re.fullmatch(pattern, str(code)) is not None
 
 
 def to_dbus(name, value):
@@ -157,10 +120,7 @@ class Ofono:
 
     def reread_sim(self):
         '''What the modem finds when it (re)starts the card.'''
-        if self.powered and self.sim_present:
-            self.pin_required = self.lock_state()
-        else:
-            self.pin_required = 'none'
+        self.pin_required = self.lock_state() if self.powered and self.sim_present else 'none'
 
     def sim_ready(self):
         return self.powered and self.sim_present and self.pin_required == 'none'
@@ -284,9 +244,23 @@ class Ofono:
                 self.drop_calls(signal=False)
             self.reread_sim()
 
+    def set_sim_present(self, present):
+        if present != self.sim_present:
+            with self.changes():
+                self.sim_present = present
+                self.reread_sim()
+
+    def control(self, allowed, refusal, **values):
+        '''A test control step: set these attributes, or refuse.'''
+        if not allowed:
+            raise _err(CONTROL_ERROR, refusal)
+        with self.changes():
+            for name, value in values.items():
+                setattr(self, name, value)
+
     def add_modem(self):
         if self.modem is not None:
-            raise _control_error('modem already present')
+            raise _err(CONTROL_ERROR, 'modem already present')
         self.manager.AddObject(self.path, MODEM, {}, [])
         self.modem = dbusmock.get_object(self.path)
         add_modem_methods(self, self.modem)
@@ -295,7 +269,7 @@ class Ofono:
 
     def remove_modem(self):
         if self.modem is None:
-            raise _control_error('no modem')
+            raise _err(CONTROL_ERROR, 'no modem')
         self.drop_calls(signal=False)
         self.manager.RemoveObject(self.path)
         self.modem = None
@@ -316,55 +290,44 @@ class Ofono:
 
     # --- SIM -----------------------------------------------------------
 
-    def later(self, change):
-        '''Apply and signal `change` a little after the current reply.'''
-        def run():
-            with self.changes():
-                change()
-            return False
-        GLib.timeout_add(RETRIES_DELAY_MS, run)
-
-    def wrong_pin(self):
+    def wrong_code(self, kind='pin'):
+        '''The refusal; the counter drops (and is signalled) a little after it.'''
         def lower():
-            self.retries['pin'] = max(0, self.retries.get('pin', 1) - 1)
-            if self.retries['pin'] == 0:
-                self.pin_required = 'puk'
-        self.later(lower)
-        return _failed()
+            with self.changes():
+                self.retries[kind] = max(0, self.retries.get(kind, 1) - 1)
+                if kind == 'pin' and self.retries['pin'] == 0:
+                    self.pin_required = 'puk'
+            return False
+        GLib.timeout_add(RETRIES_DELAY_MS, lower)
+        return _err('Failed')
 
     def pin_accepted(self):
         self.retries['pin'] = self.max['pin']
 
     def enter_pin(self, lock_type, pin):
-        if lock_type not in PIN_TYPES or lock_type != self.pin_required:
-            raise _invalid_format()
-        if not _code_ok(pin, lock_type):
-            raise _invalid_format()
+        if lock_type not in PIN_TYPES or lock_type != self.pin_required or not _code_ok(pin, lock_type):
+            raise _err('InvalidFormat')
         with self.changes():
             if pin != self.pin:
-                raise self.wrong_pin() if lock_type == 'pin' else _failed()
+                raise self.wrong_code() if lock_type == 'pin' else _err('Failed')
             if lock_type == 'pin':
                 self.pin_accepted()
             self.pin_required = 'none'
 
     def reset_pin(self, lock_type, puk, newpin):
-        if lock_type not in PUK_TYPES or lock_type != self.pin_required:
-            raise _invalid_format()
-        if not _code_ok(puk, lock_type) or not _code_ok(newpin, 'pin'):
-            raise _invalid_format()
+        if lock_type not in PUK_TYPES or lock_type != self.pin_required or \
+                not _code_ok(puk, lock_type) or not _code_ok(newpin, 'pin'):
+            raise _err('InvalidFormat')
         with self.changes():
             if lock_type != 'puk':
                 if puk != self.puk:
-                    raise _failed()
+                    raise _err('Failed')
                 self.pin_required = 'none'
                 return
             if self.retries.get('puk', 1) == 0:
-                raise _failed()      # blocked for good
+                raise _err('Failed')      # blocked for good
             if puk != self.puk:
-                def lower():
-                    self.retries['puk'] = max(0, self.retries.get('puk', 1) - 1)
-                self.later(lower)
-                raise _failed()
+                raise self.wrong_code('puk')
             self.pin = newpin
             self.retries['pin'] = self.max['pin']
             self.retries['puk'] = self.max['puk']
@@ -374,15 +337,12 @@ class Ofono:
 
     def check_pin_op(self, lock_type, *codes):
         '''Format checks of ChangePin/LockPin/UnlockPin.'''
-        if lock_type not in PIN_TYPES:
-            raise _invalid_format()
-        for code in codes:
-            if not _code_ok(code, lock_type):
-                raise _invalid_format()
+        if lock_type not in PIN_TYPES or not all(_code_ok(code, lock_type) for code in codes):
+            raise _err('InvalidFormat')
 
     def check_card_ready(self, lock_type):
         if lock_type != 'pin' or not self.sim_present or self.pin_required != 'none':
-            raise _failed()
+            raise _err('Failed')
 
     def change_pin(self, lock_type, old, new):
         self.check_pin_op(lock_type, old, new)
@@ -391,7 +351,7 @@ class Ofono:
         self.check_card_ready(lock_type)
         with self.changes():
             if old != self.pin:
-                raise self.wrong_pin()
+                raise self.wrong_code()
             self.pin_accepted()
             self.pin = new
 
@@ -400,7 +360,7 @@ class Ofono:
         self.check_card_ready(lock_type)
         with self.changes():
             if pin != self.pin:
-                raise self.wrong_pin()
+                raise self.wrong_code()
             self.pin_accepted()
             if lock and 'pin' not in self.locked:
                 self.locked.append('pin')
@@ -412,26 +372,26 @@ class Ofono:
     def set_modem_property(self, name, value):
         if name not in ('Powered', 'Online') or \
                 not isinstance(value, (bool, dbus.Boolean)):
-            raise _invalid_args()
+            raise _err('InvalidArguments')
         value = bool(value)
         if name == 'Powered':
             if value and not self.powered and self.power_fails:
-                raise _failed()
+                raise _err('Failed')
             self.set_powered(value)
         else:
             if not self.powered:
-                raise _not_available()
+                raise _err('NotAvailable')
             if not value and self.emergency():
-                raise _err('org.ofono.Error.EmergencyActive', 'Emergency mode active')
+                raise _err('EmergencyActive')
             with self.changes():
                 self.online = value
 
     def dial(self, number, hide_callerid):
         if re.fullmatch(r'\+?[0-9*#]{1,80}', number) is None or \
                 hide_callerid not in ('', 'default', 'enabled', 'disabled'):
-            raise _invalid_format()
+            raise _err('InvalidFormat')
         if not self.online:
-            raise _not_available()
+            raise _err('NotAvailable')
         self.call_counter += 1
         path = f'{self.path}/voicecall{self.call_counter:02d}'
         props = {'LineIdentification': number, 'Name': '', 'State': 'dialing',
@@ -513,83 +473,34 @@ def load(mock, parameters):
         st.add_modem()
         st.queue.clear()   # nobody can have asked for ModemAdded yet
 
+    # Test control on "/" (org.freedesktop.DBus.Mock); changes are signalled
+    # as if the modem had made them.
+    controls = [
+        ('AddModem', '', st.add_modem),
+        ('RemoveModem', '', st.remove_modem),
+        ('SetModemPowered', 'b', lambda on: st.set_powered(bool(on))),
+        ('SetModemOnline', 'b', lambda on: st.control(
+            not on or st.powered, 'modem is not powered', online=bool(on))),
+        ('SetSimPresent', 'b', lambda present: st.set_sim_present(bool(present))),
+        ('SetPinRequired', 's', lambda t: st.control(
+            t in ('none',) + PIN_TYPES + PUK_TYPES and st.sim_present,
+            f'unknown lock type {t}, or no SIM', pin_required=str(t))),
+        ('SetRetries', 'sy', lambda t, n: st.control(
+            t in PIN_TYPES + PUK_TYPES, f'unknown lock type {t}', retries={**st.retries, str(t): int(n)})),
+        ('SetRegistration', 'ss', lambda status, mode: st.control(
+            status in REG_STATUSES and mode in REG_MODES, f'bad status/mode {status}/{mode}',
+            reg_status=str(status), reg_mode=str(mode))),
+        # the next call of that method (bare name or "interface.Method")
+        # fails with that error, costing no try
+        ('SetNextError', 'ss', lambda method, error: st.next_error.update({str(method): str(error)})),
+        # every SimManager call sleeps this long, blocking the whole mock
+        ('SetReplyDelay', 'u', lambda ms: setattr(st, 'delay_ms', int(ms))),
+        # the mock exits without replying
+        ('ExitOnNextCall', 's', lambda method: st.exit_on.add(str(method))),
+    ]
+    def method(impl):
+        def call(_obj, *args):
+            impl(*args)
+        return call
 
-# --- control methods ---------------------------------------------------
-
-@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='', out_signature='')
-def AddModem(self):
-    self.ofono.add_modem()
-
-
-@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='', out_signature='')
-def RemoveModem(self):
-    self.ofono.remove_modem()
-
-
-@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='b', out_signature='')
-def SetModemPowered(self, on):
-    self.ofono.set_powered(bool(on))
-
-
-@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='b', out_signature='')
-def SetModemOnline(self, on):
-    st = self.ofono
-    if on and not st.powered:
-        raise _control_error('modem is not powered')
-    with st.changes():
-        st.online = bool(on)
-
-
-@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='b', out_signature='')
-def SetSimPresent(self, present):
-    st = self.ofono
-    if bool(present) == st.sim_present:
-        return
-    with st.changes():
-        st.sim_present = bool(present)
-        st.reread_sim()
-
-
-@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='s', out_signature='')
-def SetPinRequired(self, lock_type):
-    st = self.ofono
-    if lock_type not in ('none',) + PIN_TYPES + PUK_TYPES:
-        raise _control_error(f'unknown lock type {lock_type}')
-    if not st.sim_present:
-        raise _control_error('no SIM')
-    with st.changes():
-        st.pin_required = str(lock_type)
-
-
-@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='sy', out_signature='')
-def SetRetries(self, lock_type, tries):
-    st = self.ofono
-    if lock_type not in PIN_TYPES + PUK_TYPES:
-        raise _control_error(f'unknown lock type {lock_type}')
-    with st.changes():
-        st.retries[str(lock_type)] = int(tries)
-
-
-@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='ss', out_signature='')
-def SetRegistration(self, status, mode):
-    st = self.ofono
-    if status not in REG_STATUSES or mode not in REG_MODES:
-        raise _control_error(f'bad status/mode {status}/{mode}')
-    with st.changes():
-        st.reg_status = str(status)
-        st.reg_mode = str(mode)
-
-
-@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='ss', out_signature='')
-def SetNextError(self, method, error_name):
-    self.ofono.next_error[str(method)] = str(error_name)
-
-
-@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='u', out_signature='')
-def SetReplyDelay(self, ms):
-    self.ofono.delay_ms = int(ms)
-
-
-@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='s', out_signature='')
-def ExitOnNextCall(self, method):
-    self.ofono.exit_on.add(str(method))
+    mock.AddMethods(dbusmock.MOCK_IFACE, [(name, sig, '', method(impl)) for name, sig, impl in controls])

@@ -9,13 +9,6 @@ class TestCommandLine : public QObject
 {
     Q_OBJECT
 
-private:
-    static QByteArray readFile(const QString& path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
 private Q_SLOTS:
     void firstOptionWins_data()
     {
@@ -47,7 +40,8 @@ private Q_SLOTS:
         }
         QVERIFY2(daemon.ping(), qPrintable(daemon.output()));
         const QString err = daemon.output();
-        const QByteArray log = readFile(daemon.logFile());
+        QFile file(daemon.logFile());
+        const QByteArray log = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 
         QVERIFY2(!err.contains(QLatin1String("Usage:")), qPrintable(err));
         QCOMPARE(log.contains("\tD: Start korvad process \n"), output == QLatin1String("file"));

@@ -262,8 +262,7 @@ private Q_SLOTS:
         client.stop(second);
         QVERIFY2(timer.elapsed() < FeedbackClient::CallTimeoutMs / 2, "play() waited for feedbackd");
         QVERIFY2(errors.isEmpty(), "error delivered from inside play()");
-        QVERIFY(errors.wait(FeedbackClient::CallTimeoutMs + 5000));
-        QTRY_COMPARE(errors.size(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(errors.size(), 2, FeedbackClient::CallTimeoutMs + 5000);
         QCOMPARE(
             (QSet<quint32> { errors.at(0).first().value<quint32>(), errors.at(1).first().value<quint32>() }),
             (QSet<quint32> { first, second }));

@@ -42,11 +42,6 @@ private:
             QStringLiteral("pavo"), QStringLiteral("com.vexa.pavo"), MockService::SystemBus, params);
     }
 
-    static int callCount(MockService& mock, const char* method)
-    {
-        return int(mock.calls(QLatin1String(Request), QLatin1String(method)).size());
-    }
-
     static QList<Tarn::Dialog*> shown(const char* name)
     {
         QList<Tarn::Dialog*> found;
@@ -104,7 +99,7 @@ private Q_SLOTS:
         PavoIf client;
         QCOMPARE(client.isOffline(), offline);
         QCOMPARE(client.isOffline(), offline);
-        QCOMPARE(callCount(*mock, "get_radio_states"), 1);
+        QCOMPARE(mock->calls(QLatin1String(Request), QStringLiteral("get_radio_states")).size(), 1);
     }
 
     void touchScreenUnlock()
@@ -186,26 +181,20 @@ private Q_SLOTS:
         QCOMPARE(noted.last().value(1).toString(), KorvaFeedback::SimRemoved);
     }
 
-    // 112 and 911 always, the modem's own, and nothing near them.
-    void emergencyNumbers()
-    {
-        QVERIFY(ofonoUp());
-        Emergency::CallHandler handler;
-        QTRY_VERIFY(handler.emergencyNumbers().contains(QStringLiteral("999")));
-        for (const char* number : { "112", "911", "999" })
-            QVERIFY2(handler.isEmergencyNumber(QLatin1String(number)), number);
-        for (const char* number : { "1234", "11", "1120", "" })
-            QVERIFY2(!handler.isEmergencyNumber(QLatin1String(number)), number);
-    }
-
-    // The dialer holds 16 digits, lights its call key for emergency numbers
-    // only, calls nothing else, and goes once the call has started. The modem
-    // is still in flight mode: the call puts it online first.
+    // The emergency numbers, and the dialer: it holds 16 digits, lights its
+    // call key for emergency numbers only, calls nothing else, and goes once
+    // the call has started. The modem is still in flight mode: the call puts
+    // it online first.
     void dialer()
     {
         QVERIFY(ofonoUp());
         Emergency::CallHandler handler;
         QTRY_VERIFY(handler.emergencyNumbers().contains(QStringLiteral("999")));
+        // 112 and 911 always, the modem's own, and nothing near them.
+        for (const char* number : { "112", "911", "999" })
+            QVERIFY2(handler.isEmergencyNumber(QLatin1String(number)), number);
+        for (const char* number : { "1234", "11", "1120", "" })
+            QVERIFY2(!handler.isEmergencyNumber(QLatin1String(number)), number);
         QWidget page;
         QPointer<Emergency::EmergencyDialer> dialer
             = qobject_cast<Emergency::EmergencyDialer*>(handler.startDialerUi(&page));
@@ -239,8 +228,10 @@ private Q_SLOTS:
         QVERIFY(handler.isCallActive());
         QVERIFY2(
             QTest::qWaitFor([&] { return dialer.isNull(); }), "dialer stays open after the call started");
-        QCOMPARE(m_ofono->control(QStringLiteral("/ril_0"), QStringLiteral("HangupAll"), {},
-                     QStringLiteral("org.ofono.VoiceCallManager")).type(),
+        QCOMPARE(m_ofono
+                     ->control(QStringLiteral("/ril_0"), QStringLiteral("HangupAll"), {},
+                         QStringLiteral("org.ofono.VoiceCallManager"))
+                     .type(),
             QDBusMessage::ReplyMessage);
         QVERIFY(done.wait(5000));
         QCOMPARE(started.count(), 1);

@@ -93,20 +93,14 @@ private Q_SLOTS:
 
     void appendsAndKeepsPrivate()
     {
-        QFile f(m_log);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("earlier\n");
-        f.close();
-        ::chmod(QFile::encodeName(m_log).constData(), 0600);
+        QVERIFY(std::system(qPrintable(QStringLiteral("umask 077; echo earlier > '%1'").arg(m_log))) == 0);
         qWarning("later");
-        QVERIFY(readLog().startsWith("earlier\n"));
-        QVERIFY(readLog().endsWith("\tW: later\n"));
+        QVERIFY(readLog().startsWith("earlier\n") && readLog().endsWith("\tW: later\n"));
 
         QFile::remove(m_log);
         qWarning("fresh");
         struct stat st;
-        QCOMPARE(::stat(QFile::encodeName(m_log).constData(), &st), 0);
-        QCOMPARE(st.st_mode & 0777, mode_t(0600));
+        QVERIFY(::stat(QFile::encodeName(m_log).constData(), &st) == 0 && (st.st_mode & 0777) == 0600);
     }
 
     // Whatever is at the log path, the daemon's lines never reach a file

@@ -24,9 +24,9 @@ private:
     QString m_log;
     QScopedPointer<KorvadApp> m_app;
 
-    QByteArray readLog() const
+    static QByteArray read(const QString& path)
     {
-        QFile f(m_log);
+        QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
@@ -69,7 +69,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, uptime);
         const QMessageLogContext context;
         LogOutput::fileHandler(QtMsgType(type), context, QStringLiteral("m"));
-        const QByteArray line = readLog();
+        const QByteArray line = read(m_log);
         QCOMPARE(line.mid(line.indexOf('\t')), "\t" + file + ": m\n");
         QVERIFY2(line.contains(QByteArray::number(QDate::currentDate().year())), line.constData()); // dated
 
@@ -83,9 +83,7 @@ private Q_SLOTS:
         ::dup2(saved, STDERR_FILENO);
         ::close(fd);
         ::close(saved);
-        QFile err(errPath);
-        QVERIFY(err.open(QIODevice::ReadOnly));
-        const QString written = QString::fromLocal8Bit(err.readAll());
+        const QString written = QString::fromLocal8Bit(read(errPath));
         const QRegularExpression form(
             QStringLiteral("^\\d+\\.\\d\\d\\t\\[korvad\\]\\t%1: m\\n$").arg(QLatin1String(uptime)));
         QVERIFY2(form.match(written).hasMatch(), qPrintable(written));
@@ -95,7 +93,7 @@ private Q_SLOTS:
     {
         QVERIFY(std::system(qPrintable(QStringLiteral("umask 077; echo earlier > '%1'").arg(m_log))) == 0);
         qWarning("later");
-        QVERIFY(readLog().startsWith("earlier\n") && readLog().endsWith("\tW: later\n"));
+        QVERIFY(read(m_log).startsWith("earlier\n") && read(m_log).endsWith("\tW: later\n"));
 
         QFile::remove(m_log);
         qWarning("fresh");
@@ -157,7 +155,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, logged);
         LogOutput::select({ QStringLiteral("-filelog") });
         qWarning("%s", qPrintable(text));
-        const QByteArray line = readLog();
+        const QByteArray line = read(m_log);
         QCOMPARE(line.mid(line.indexOf('\t')), "\tW: " + logged + '\n');
     }
 

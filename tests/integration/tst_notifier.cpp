@@ -4,6 +4,7 @@
 #include <common/Vocabulary.h>
 #include <notify/Notifier.h>
 #include <platform/tarn/Banner.h>
+#include <platform/tarn/FeedbackClient.h>
 #include <platform/tarn/Notification.h>
 
 #include <QApplication>
@@ -12,10 +13,14 @@
 #include <QFile>
 #include <QLabel>
 #include <QPointer>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
-// The notifier with simulated notification server and feedbackd on a
-// private session bus, its banners on Xvfb.
+using Tarn::FeedbackClient;
+
+// The notifier and its feedback client with simulated notification server
+// and feedbackd on a private session bus, its banners on Xvfb.
 class TestNotifier : public QObject
 {
     Q_OBJECT
@@ -40,6 +45,14 @@ private:
             ? qdbus_cast<QList<uint>>(reply.arguments().constFirst())
             : QList<uint> {};
     }
+
+    bool finish(uint remote, uint reason = 0)
+    {
+        return m_feedbackd->control(FeedbackPath, QStringLiteral("FinishFeedback"), { remote, reason }).type()
+            == QDBusMessage::ReplyMessage;
+    }
+
+    QList<QVariantList> endCalls() { return m_feedbackd->calls(FeedbackPath, QStringLiteral("EndFeedback")); }
 
     QScopedPointer<NotificationsMock> m_notifications;
     QScopedPointer<FeedbackdMock> m_feedbackd;
@@ -68,68 +81,33 @@ private Q_SLOTS:
             delete b;
     }
 
-    void publishesNotification_data()
-    {
-        QTest::addColumn<QString>("eventType");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("SIM removed") << KorvaFeedback::SimRemoved << QStringLiteral("SIM card removed");
-        QTest::newRow("provisioning saved")
-            << KorvaFeedback::CellularPositive
-            << QStringLiteral("Settings received and saved: \"Operator <b>\"");
-    }
-
-    void publishesNotification()
-    {
-        QFETCH(QString, eventType);
-        QFETCH(QString, text);
-        Notifier notifier;
-        notifier.showNotification(text, eventType);
-        const QList<QVariantList> calls = m_notifications->notes();
-        QCOMPARE(calls.size(), 1);
-        const QVariantList& args = calls.first();
-        QCOMPARE(args.value(0).toString(), QStringLiteral("korvad"));
-        QCOMPARE(args.value(1).toUInt(), 0u);
-        QCOMPARE(args.value(3).toString(), QString()); // summary
-        QCOMPARE(args.value(4).toString(), text);
-        const QVariantMap hints = qdbus_cast<QVariantMap>(args.value(6));
-        QCOMPARE(hints.value(QStringLiteral("category")).toString(), eventType);
-        QCOMPARE(args.value(7).toInt(), -1);
-        QCoreApplication::processEvents();
-        QVERIFY(banners().isEmpty());
-    }
-
-    void emptyTextDoesNothing()
-    {
-        m_notifications->control(NotifyPath, QStringLiteral("SetRefuse"), { true });
-        Notifier notifier;
-        notifier.showNotification(QString(), KorvaFeedback::SimError);
-        QCoreApplication::processEvents();
-        QVERIFY(m_notifications->notes().isEmpty());
-        QVERIFY(banners().isEmpty());
-    }
-
     // Whatever keeps the notification from being taken, the text reaches the
-    // user as a system banner, a tap dismisses it, and the daemon is held up
-    // no longer than the publishing wait.
-    void untakenNotificationBecomesBanner_data()
+    // user as a system banner that a tap (or time) dismisses, and the daemon
+    // is held up no longer than the publishing wait. An empty text shows
+    // nothing. (What a taken one says: tst_watcher, tst_provisioning.)
+    void notification_data()
     {
         QTest::addColumn<QString>("server");
-        QTest::newRow("refused") << "refused";
-        QTest::newRow("absent") << "absent";
-        QTest::newRow("hung") << "hung";
-        QTest::newRow("answering a string") << "string";
+        QTest::addColumn<QString>("text");
+        // Long enough to wrap: the banner must hold all of it.
+        const QString text = QStringLiteral("SIM card registration failed. Contact your service provider "
+                                            "for more information about your subscription.");
+        QTest::newRow("taken") << "up" << text;
+        QTest::newRow("empty text") << "refused" << QString();
+        QTest::newRow("refused") << "refused" << text;
+        QTest::newRow("hung") << "hung" << text;
+        QTest::newRow("answering a string") << "string" << text;
     }
 
-    void untakenNotificationBecomesBanner()
+    void notification()
     {
         QFETCH(QString, server);
+        QFETCH(QString, text);
         if (server == QLatin1String("refused"))
             m_notifications->control(NotifyPath, QStringLiteral("SetRefuse"), { true });
-        else if (server == QLatin1String("absent"))
-            m_notifications->stop();
         else if (server == QLatin1String("hung"))
             QVERIFY(m_notifications->freeze(true));
-        else {
+        else if (server == QLatin1String("string")) {
             m_notifications->control(NotifyPath, QStringLiteral("AddMethod"),
                 { QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"),
                     QStringLiteral("susssasa{sv}i"), QStringLiteral("s"), QStringLiteral("ret = 'x'") });
@@ -138,13 +116,16 @@ private Q_SLOTS:
         }
 
         Notifier notifier;
-        // Long enough to wrap: the banner must hold all of it.
-        const QString text = QStringLiteral("SIM card registration failed. Contact your service provider "
-                                            "for more information about your subscription.");
         QElapsedTimer timer;
         timer.start();
         notifier.showNotification(text, KorvaFeedback::CellularPositive);
         QVERIFY2(timer.elapsed() < 5 * Tarn::Notification::ReplyTimeoutMs, "publishing wait is unbounded");
+        if (server == QLatin1String("up") || text.isEmpty()) {
+            QCOMPARE(m_notifications->notes().size(), text.isEmpty() ? 0 : 1);
+            QCoreApplication::processEvents();
+            QVERIFY(banners().isEmpty());
+            return;
+        }
 
         QTRY_COMPARE(banners().size(), 1);
         QPointer<Tarn::Banner> banner = banners().first();
@@ -156,71 +137,137 @@ private Q_SLOTS:
         QVERIFY(label);
         QVERIFY2(label->heightForWidth(label->width()) <= label->height(), "banner title is cut");
 
-        const QRect r = banner->geometry();
-        QVERIFY(XTools::click(r.center().x(), r.center().y()));
-        QTRY_VERIFY(banner.isNull());
+        // A tap dismisses it (its timer stopped, so only the tap can), or else time does.
+        if (server != QLatin1String("hung")) {
+            banner->findChild<QTimer*>()->stop();
+            QVERIFY(XTools::click(banner->geometry().center().x(), banner->geometry().center().y()));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(banner.isNull(), Tarn::Banner::DisplayTimeMs + 3000);
         m_notifications->freeze(false);
     }
 
-    void bannerGoesByItself()
+    void endReasons_data()
     {
-        Notifier notifier;
-        notifier.showBanner(QStringLiteral("SIM card removed"));
-        QCOMPARE(banners().size(), 1);
-        QPointer<Tarn::Banner> banner = banners().first();
-        QCOMPARE(banner->styleName(), KorvaBanner::Information);
-        QTRY_VERIFY_WITH_TIMEOUT(banner.isNull(), Tarn::Banner::DisplayTimeMs + 3000);
+        QTest::addColumn<uint>("reason");
+        QTest::addColumn<int>("signal"); // finished, stopped, error
+        QTest::newRow("ran out") << 0u << 0;
+        QTest::newRow("timeout") << 1u << 0;
+        QTest::newRow("ended") << 2u << 1;
+        QTest::newRow("no such event") << 0xFFFFFFFFu << 2;
+        QTest::newRow("reason from a newer feedbackd") << 7u << 0;
     }
 
-    // A stop ends one play of that event, by feedbackd's id; what was never
-    // played or has already ended sends nothing.
+    void endReasons()
+    {
+        QFETCH(uint, reason);
+        QFETCH(int, signal);
+        FeedbackClient client;
+        QSignalSpy spies[] = { QSignalSpy(&client, &FeedbackClient::eventPlayFinished),
+            QSignalSpy(&client, &FeedbackClient::eventPlayStopped),
+            QSignalSpy(&client, &FeedbackClient::eventPlayError) };
+        const quint32 id = client.play(QStringLiteral("sim.error"));
+        QTRY_COMPARE(running().size(), 1);
+        const uint remote = running().constFirst();
+        // Ends of plays never issued are ignored, so is a second end.
+        QVERIFY(finish(remote + 50) && finish(remote + 51, 2u) && finish(remote, reason) && finish(remote));
+        QTRY_COMPARE(spies[signal].size(), 1);
+        QCOMPARE(spies[signal].first().first().value<quint32>(), id);
+        QVERIFY(running().isEmpty()); // a round trip after the last end
+        QCoreApplication::processEvents();
+        QCOMPARE(spies[0].size() + spies[1].size() + spies[2].size(), 1);
+        client.stop(id); // ended: nothing left to stop
+        QVERIFY(endCalls().isEmpty());
+    }
+
+    // A stop ends one play of that event, by feedbackd's id, whether or not
+    // feedbackd has answered the play yet; what was never played sends nothing.
     void stops_data()
     {
         QTest::addColumn<QStringList>("plays");
-        QTest::addColumn<bool>("endedFirst");
+        QTest::addColumn<bool>("answered");
         QTest::addColumn<QStringList>("stops");
         QTest::addColumn<int>("ends");
         const QString pin = KorvaFeedback::PinQueryHaptic;
         const QString strong = KorvaFeedback::QueryStrong;
         QTest::newRow("same event twice, stopped once")
-            << QStringList { pin, pin, KorvaFeedback::SimError } << false << QStringList { pin } << 1;
+            << QStringList { pin, pin, KorvaFeedback::SimError } << true << QStringList { pin } << 1;
+        QTest::newRow("stopped before feedbackd answered")
+            << QStringList { pin, pin } << false << QStringList { pin } << 1;
         QTest::newRow("three stops of two plays")
-            << QStringList { strong, strong } << false << QStringList { strong, strong, strong } << 2;
+            << QStringList { strong, strong } << true << QStringList { strong, strong, strong } << 2;
         QTest::newRow("never played")
-            << QStringList() << false << QStringList { KorvaFeedback::SimError, QString() } << 0;
-        QTest::newRow("already ended") << QStringList { KorvaFeedback::SimAdded } << true
-                                       << QStringList { KorvaFeedback::SimAdded } << 0;
+            << QStringList() << true << QStringList { KorvaFeedback::SimError, QString() } << 0;
     }
 
     void stops()
     {
         QFETCH(QStringList, plays);
-        QFETCH(bool, endedFirst);
+        QFETCH(bool, answered);
         QFETCH(QStringList, stops);
         QFETCH(int, ends);
         Notifier notifier;
         for (const QString& event : plays)
             notifier.playNGFEvent(event);
         QCOMPARE(notifier.runningEvents().size(), plays.size());
-        QTRY_COMPARE(running().size(), plays.size());
-        if (endedFirst) {
-            for (uint remote : running())
-                m_feedbackd->control(FeedbackPath, QStringLiteral("FinishFeedback"), { remote, 0u });
-            QTRY_VERIFY(notifier.runningEvents().isEmpty());
+        if (answered) {
+            QTRY_COMPARE(running().size(), plays.size());
+            QCoreApplication::processEvents(); // its replies came before GetRunning's
         }
         for (const QString& event : stops)
             notifier.stopNGFEvent(event);
-        QTRY_COMPARE(m_feedbackd->calls(FeedbackPath, QStringLiteral("EndFeedback")).size(), ends);
-        const qsizetype left = endedFirst ? 0 : plays.size() - ends;
+        QTRY_COMPARE(endCalls().size(), ends);
+        // feedbackd numbers its plays its own way (the mock from 1000).
+        for (const QVariantList& end : endCalls())
+            QVERIFY2(end.value(0).toUInt() >= 1000,
+                qPrintable(QStringLiteral("EndFeedback(%1) names our own id, not feedbackd's")
+                               .arg(end.value(0).toUInt())));
+        const qsizetype left = plays.size() - ends;
         QTRY_COMPARE(notifier.runningEvents().size(), left);
-        QCOMPARE(running().size(), left);
+        QTRY_COMPARE(running().size(), left);
         if (left)
             QCOMPARE(QStringList(notifier.runningEvents().values()).count(stops.first()),
                 plays.count(stops.first()) - ends);
         // The rest end as feedbackd reports them.
         for (uint remote : running())
-            m_feedbackd->control(FeedbackPath, QStringLiteral("FinishFeedback"), { remote, 0u });
+            QVERIFY(finish(remote));
         QTRY_VERIFY(notifier.runningEvents().isEmpty());
+        QCOMPARE(endCalls().size(), ends);
+    }
+
+    // A missing or hung feedbackd never holds up the caller; the play ends
+    // in an error from the event loop, as do those running when it left.
+    void unavailableFeedbackd_data()
+    {
+        QTest::addColumn<bool>("hung");
+        QTest::newRow("absent") << false;
+        QTest::newRow("hung") << true;
+    }
+
+    void unavailableFeedbackd()
+    {
+        QFETCH(bool, hung);
+        FeedbackClient client;
+        QSignalSpy errors(&client, &FeedbackClient::eventPlayError);
+        const quint32 playing = client.play(QStringLiteral("query_strong"));
+        QTRY_COMPARE(running().size(), 1);
+        if (hung) {
+            QVERIFY(m_feedbackd->freeze(true));
+        } else {
+            m_feedbackd->stop();
+            QTRY_COMPARE(errors.size(), 1);
+            QCOMPARE(errors.takeFirst().first().value<quint32>(), playing);
+        }
+        QElapsedTimer timer;
+        timer.start();
+        const quint32 first = client.play(QStringLiteral("sim.error"));
+        const quint32 second = client.play(QStringLiteral("sim.error"));
+        client.stop(second);
+        QVERIFY2(timer.elapsed() < FeedbackClient::CallTimeoutMs / 2, "play() waited for feedbackd");
+        QVERIFY2(errors.isEmpty(), "error delivered from inside play()");
+        QTRY_COMPARE_WITH_TIMEOUT(errors.size(), 2, FeedbackClient::CallTimeoutMs + 5000);
+        QCOMPARE(
+            (QSet<quint32> { errors.at(0).first().value<quint32>(), errors.at(1).first().value<quint32>() }),
+            (QSet<quint32> { first, second }));
     }
 };
 

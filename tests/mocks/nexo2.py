@@ -1,17 +1,13 @@
-'''Mock of the connectivity daemon (system bus, com.vexa.nexo2, object and
-interface /com/vexa/nexo2, com.vexa.nexo2; see data/dbus/com.vexa.nexo2.xml).
+'''Connectivity daemon mock (system bus, com.vexa.nexo2, object and interface
+/com/vexa/nexo2, com.vexa.nexo2; see data/dbus/com.vexa.nexo2.xml).
 
-state_req() answers the number of connections, then sends one state_sig per
-connection. disconnect_req(0x8000, six identity values) answers, then sends
-that connection's state_sig with state 0 and forgets it; an unknown identity
-fails with com.vexa.nexo2.Error.NotFound.
-
-Parameters (JSON, optional):
-  connections  [[service_type, service_attrs, service_id, network_type,
-                 network_attrs, network_id (text), state], ...]   (default [])
-  answer       state_req: "normal" | "hang" (no reply)   (default normal)
-
-Control (org.freedesktop.DBus.Mock): AddConnection(s u s s u ay u state). Every call is in the call log of /com/vexa/nexo2.
+state_req() answers the number of connections, then sends a state_sig for
+each; disconnect_req(0x8000, six identity values) answers, then sends that
+connection's state_sig with state 0 and forgets it; an unknown identity fails
+with com.vexa.nexo2.Error.NotFound. Parameters (JSON, optional): connections
+[[service_type, service_attrs, service_id, network_type, network_attrs,
+network_id (text), state], ...], answer of state_req: "normal" or "hang".
+Control (org.freedesktop.DBus.Mock): AddConnection(s u s s u ay u state).
 '''
 
 import dbus
@@ -22,8 +18,6 @@ BUS_NAME = 'com.vexa.nexo2'
 MAIN_OBJ = '/com/vexa/nexo2'
 MAIN_IFACE = 'com.vexa.nexo2'
 SYSTEM_BUS = True
-
-ANSWERS = ('normal', 'hang')
 
 
 def _identity(st, sa, si, nt, na, ni):
@@ -41,8 +35,8 @@ def _emit_later(conn, state):
     GLib.idle_add(send, priority=GLib.PRIORITY_HIGH)
 
 
-def _disconnect_req(mock, flags, st, sa, si, nt, na, ni):
-    wanted = _identity(st, sa, si, nt, na, ni)
+def _disconnect_req(mock, _flags, *identity):
+    wanted = _identity(*identity)
     for i, (conn, _state) in enumerate(mock.connections):
         if conn == wanted:
             del mock.connections[i]
@@ -54,12 +48,11 @@ def _disconnect_req(mock, flags, st, sa, si, nt, na, ni):
 def load(mock, parameters):
     parameters = parameters or {}
     mock.answer = str(parameters.get('answer', 'normal'))
-    if mock.answer not in ANSWERS:
-        raise ValueError(f'answer must be one of {ANSWERS}')
+    if mock.answer not in ('normal', 'hang'):
+        raise ValueError('answer must be "normal" or "hang"')
     mock.unanswered = []
-    mock.connections = []
-    for st, sa, si, nt, na, ni, state in parameters.get('connections', []):
-        mock.connections.append((_identity(st, sa, si, nt, na, ni.encode()), int(state)))
+    mock.connections = [(_identity(st, sa, si, nt, na, ni.encode()), int(state))
+                        for st, sa, si, nt, na, ni, state in parameters.get('connections', [])]
     mock.AddMethods(MAIN_IFACE, [('disconnect_req', 'usussuay', '', _disconnect_req)])
 
 
@@ -67,10 +60,10 @@ def load(mock, parameters):
 def state_req(self, reply, error):
     if self.answer == 'hang':
         self.unanswered.append(reply)
-    else:
-        reply(dbus.UInt32(len(self.connections)))
-        for conn, state in self.connections:
-            _emit_later(conn, state)
+        return
+    reply(dbus.UInt32(len(self.connections)))
+    for conn, state in self.connections:
+        _emit_later(conn, state)
 
 
 @dbus.service.method(dbusmock.MOCK_IFACE, in_signature='sussuayu', out_signature='')

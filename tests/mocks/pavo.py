@@ -1,37 +1,17 @@
-'''Mock of the device mode-control service (system bus, com.vexa.pavo).
+'''Device mode-control service mock (system bus, com.vexa.pavo).
 
-Load with
-  /usr/bin/python3 -m dbusmock --template tests/mocks/pavo.py -p '{...}'
+/com/vexa/pavo/request (com.vexa.pavo.request, and the control object):
+get_radio_states() -> u (bit 0 set: radios on), get_call_state() -> s,
+req_radio_states_change(u states, u mask): the bits under mask take their new
+values, then radio_states_ind(bits) follows from /com/vexa/pavo/signal
+(com.vexa.pavo.signal); req_tklock_mode_change(s) takes "unlocked" or
+"locked", anything else fails with InvalidArgs.
 
-Objects:
-  /com/vexa/pavo/request  interface com.vexa.pavo.request (MAIN_OBJ, so it
-                          also carries the control methods below)
-      get_radio_states() -> u        bit 0 set = radios on (not offline)
-      req_radio_states_change(u states, u mask)
-                                     bits under mask take the values of
-                                     states, then radio_states_ind(new bits)
-      get_call_state() -> s
-      req_tklock_mode_change(s mode) "unlocked" or "locked", anything else
-                                     -> org.freedesktop.DBus.Error.InvalidArgs
-  /com/vexa/pavo/signal   interface com.vexa.pavo.signal, created in load()
-      signals radio_states_ind(u), sig_call_state_ind(s call, s emergency)
-
-Parameters (JSON keys, all optional):
-  radio_states  initial radio state bits             (default 1)
-  call_state    what get_call_state() returns        (default "none")
-  answer        how the get_* methods answer: "normal", "error"
-                (com.vexa.pavo.Error.Failed), "noargs" (an empty reply),
-                "hang" (no reply) or "wrongtype" (a string / a number)
-
-Control (org.freedesktop.DBus.Mock on /com/vexa/pavo/request):
-  EmitRadioStates(u), EmitCallState(s call, s emergency): store the value
-  and emit the signal; GetTklockMode() -> s, the last accepted mode.
-
-All calls, control ones included, are logged on /com/vexa/pavo/request.
-The get_* methods are declared without an output signature so that the
-"noargs" mode can answer with nothing; their values are sent as u / s. They
-answer asynchronously, so a hanging get_* leaves every other method (the
-control ones too) working.
+Parameters (JSON, optional): radio_states (default 1), call_state (default
+"none"), answer of the get_* methods: "normal", "error" (Error.Failed),
+"noargs" (an empty reply), "hang" (none) or "wrongtype" (a string / a number).
+Control (org.freedesktop.DBus.Mock): GetTklockMode() -> s, the last accepted
+mode. Every call is logged on /com/vexa/pavo/request.
 '''
 
 import dbus
@@ -46,13 +26,11 @@ SYSTEM_BUS = True
 SIGNAL_OBJ = '/com/vexa/pavo/signal'
 SIGNAL_IFACE = 'com.vexa.pavo.signal'
 ANSWERS = ('normal', 'error', 'noargs', 'hang', 'wrongtype')
-TKLOCK_MODES = ('unlocked', 'locked')
 
 
 def _answer(mock, value, reply, error):
     if mock.answer == 'error':
-        error(dbus.exceptions.DBusException('Mode request failed',
-                                            name='com.vexa.pavo.Error.Failed'))
+        error(dbus.exceptions.DBusException('Mode request failed', name='com.vexa.pavo.Error.Failed'))
     elif mock.answer == 'noargs':
         reply()
     elif mock.answer == 'hang':
@@ -63,21 +41,19 @@ def _answer(mock, value, reply, error):
         reply(value)
 
 
-def _emit_later(mock, name, sig, args):
-    # let the method reply leave before its signal, as a real service does
+def _req_radio_states_change(mock, states, mask):
+    mock.radio_states = (mock.radio_states & ~int(mask) | int(states) & int(mask)) & 0xFFFFFFFF
+
+    # the reply leaves before the signal, as from the real service
     def send():
-        dbusmock.get_object(SIGNAL_OBJ).EmitSignal(SIGNAL_IFACE, name, sig, args)
+        dbusmock.get_object(SIGNAL_OBJ).EmitSignal(SIGNAL_IFACE, 'radio_states_ind', 'u',
+                                                   [dbus.UInt32(mock.radio_states)])
         return False
     GLib.idle_add(send, priority=GLib.PRIORITY_HIGH)
 
 
-def _req_radio_states_change(mock, states, mask):
-    mock.radio_states = (mock.radio_states & ~int(mask) | int(states) & int(mask)) & 0xFFFFFFFF
-    _emit_later(mock, 'radio_states_ind', 'u', [dbus.UInt32(mock.radio_states)])
-
-
 def _req_tklock_mode_change(mock, mode):
-    if mode not in TKLOCK_MODES:
+    if mode not in ('unlocked', 'locked'):
         raise dbus.exceptions.DBusException(f'unknown tklock mode {mode}',
                                             name='org.freedesktop.DBus.Error.InvalidArgs')
     mock.tklock_mode = str(mode)
@@ -92,7 +68,6 @@ def load(mock, parameters):
     mock.unanswered = []
     if mock.answer not in ANSWERS:
         raise ValueError(f'answer must be one of {ANSWERS}')
-
     mock.AddMethods(MAIN_IFACE, [
         ('req_radio_states_change', 'uu', '', _req_radio_states_change),
         ('req_tklock_mode_change', 's', '', _req_tklock_mode_change),
@@ -100,6 +75,8 @@ def load(mock, parameters):
     mock.AddObject(SIGNAL_OBJ, SIGNAL_IFACE, {}, [])
 
 
+# Without an output signature, so that "noargs" can answer with nothing;
+# asynchronous, so that a hanging one blocks nothing else.
 @dbus.service.method(MAIN_IFACE, in_signature='', async_callbacks=('reply', 'error'))
 def get_radio_states(self, reply, error):
     _answer(self, dbus.UInt32(self.radio_states), reply, error)
@@ -108,18 +85,6 @@ def get_radio_states(self, reply, error):
 @dbus.service.method(MAIN_IFACE, in_signature='', async_callbacks=('reply', 'error'))
 def get_call_state(self, reply, error):
     _answer(self, dbus.String(self.call_state), reply, error)
-
-
-@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='u', out_signature='')
-def EmitRadioStates(self, states):
-    self.radio_states = int(states)
-    _emit_later(self, 'radio_states_ind', 'u', [dbus.UInt32(states)])
-
-
-@dbus.service.method(dbusmock.MOCK_IFACE, in_signature='ss', out_signature='')
-def EmitCallState(self, call, emergency):
-    self.call_state = str(call)
-    _emit_later(self, 'sig_call_state_ind', 'ss', [call, emergency])
 
 
 @dbus.service.method(dbusmock.MOCK_IFACE, in_signature='', out_signature='s')

@@ -1,7 +1,9 @@
+#include <app/KorvadApp.h>
 #include <app/LogOutput.h>
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -11,6 +13,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+// The log outputs, and the boot-stage tokens the real application object
+// writes for the init system.
 class TestLogOutput : public QObject
 {
     Q_OBJECT
@@ -18,14 +22,23 @@ class TestLogOutput : public QObject
 private:
     QTemporaryDir m_dir;
     QString m_log;
+    QScopedPointer<KorvadApp> m_app;
 
-    QByteArray readLog() const
+    static QByteArray read(const QString& path)
     {
-        QFile f(m_log);
+        QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        static int argc = 1;
+        static char arg0[] = "korvad";
+        static char* argv[] = { arg0, nullptr };
+        m_app.reset(new KorvadApp(argc, argv));
+    }
+
     void init()
     {
         m_log = m_dir.filePath(QStringLiteral("korvad-%1.log").arg(QTest::currentTestFunction()));
@@ -56,7 +69,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, uptime);
         const QMessageLogContext context;
         LogOutput::fileHandler(QtMsgType(type), context, QStringLiteral("m"));
-        const QByteArray line = readLog();
+        const QByteArray line = read(m_log);
         QCOMPARE(line.mid(line.indexOf('\t')), "\t" + file + ": m\n");
         QVERIFY2(line.contains(QByteArray::number(QDate::currentDate().year())), line.constData()); // dated
 
@@ -70,9 +83,7 @@ private Q_SLOTS:
         ::dup2(saved, STDERR_FILENO);
         ::close(fd);
         ::close(saved);
-        QFile err(errPath);
-        QVERIFY(err.open(QIODevice::ReadOnly));
-        const QString written = QString::fromLocal8Bit(err.readAll());
+        const QString written = QString::fromLocal8Bit(read(errPath));
         const QRegularExpression form(
             QStringLiteral("^\\d+\\.\\d\\d\\t\\[korvad\\]\\t%1: m\\n$").arg(QLatin1String(uptime)));
         QVERIFY2(form.match(written).hasMatch(), qPrintable(written));
@@ -80,20 +91,14 @@ private Q_SLOTS:
 
     void appendsAndKeepsPrivate()
     {
-        QFile f(m_log);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("earlier\n");
-        f.close();
-        ::chmod(QFile::encodeName(m_log).constData(), 0600);
+        QVERIFY(std::system(qPrintable(QStringLiteral("umask 077; echo earlier > '%1'").arg(m_log))) == 0);
         qWarning("later");
-        QVERIFY(readLog().startsWith("earlier\n"));
-        QVERIFY(readLog().endsWith("\tW: later\n"));
+        QVERIFY(read(m_log).startsWith("earlier\n") && read(m_log).endsWith("\tW: later\n"));
 
         QFile::remove(m_log);
         qWarning("fresh");
         struct stat st;
-        QCOMPARE(::stat(QFile::encodeName(m_log).constData(), &st), 0);
-        QCOMPARE(st.st_mode & 0777, mode_t(0600));
+        QVERIFY(::stat(QFile::encodeName(m_log).constData(), &st) == 0 && (st.st_mode & 0777) == 0600);
     }
 
     // Whatever is at the log path, the daemon's lines never reach a file
@@ -150,10 +155,54 @@ private Q_SLOTS:
         QFETCH(QByteArray, logged);
         LogOutput::select({ QStringLiteral("-filelog") });
         qWarning("%s", qPrintable(text));
-        const QByteArray line = readLog();
+        const QByteArray line = read(m_log);
         QCOMPARE(line.mid(line.indexOf('\t')), "\tW: " + logged + '\n');
+    }
+
+    // The tokens go into a fifo, even one whose name is shell syntax, each
+    // once and in the order asked for, and nowhere else: nothing is created,
+    // truncated or written through a link.
+    void tokens_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const char* kind : { "fifo", "missing", "file", "link" })
+            QTest::newRow(kind) << kind;
+    }
+
+    void tokens()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath(QStringLiteral("it's $(touch pwned) ;x"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDWR | O_NONBLOCK);
+        const QString path = kind == QLatin1String("fifo") ? fifo : dir.filePath(QStringLiteral("upstart"));
+        if (kind == QLatin1String("file"))
+            QVERIFY(std::system(qPrintable(QStringLiteral("echo keep > '%1'").arg(path))) == 0);
+        else if (kind == QLatin1String("link"))
+            QVERIFY(QFile::link(fifo, path));
+        qputenv("KORVAD_UPSTART_FIFO", path.toLocal8Bit());
+
+        if (kind == QLatin1String("fifo")) {
+            // Done first: ready is still owed; done is not written again.
+            m_app->updateUpstart(false, true);
+            m_app->updateUpstart(true, true);
+            m_app->updateUpstart(true, false);
+        } else {
+            QVERIFY(!KorvadApp::writeToken("KORVA_READY"));
+        }
+        char buf[64];
+        const ssize_t n = ::read(reader, buf, sizeof buf);
+        ::close(reader);
+        QCOMPARE(QByteArray(buf, qMax<ssize_t>(n, 0)),
+            QByteArray(kind == QLatin1String("fifo") ? "PIN_CODE_DONE\nKORVA_READY\n" : ""));
+        QFile left(path);
+        QCOMPARE(left.exists() || QFileInfo(path).isSymLink(), kind != QLatin1String("missing"));
+        if (kind == QLatin1String("file"))
+            QVERIFY(left.open(QIODevice::ReadOnly) && left.readAll() == "keep\n");
+        QVERIFY(!QFile::exists(QStringLiteral("pwned")));
     }
 };
 
-QTEST_GUILESS_MAIN(TestLogOutput)
+QTEST_APPLESS_MAIN(TestLogOutput)
 #include "tst_logoutput.moc"

@@ -1,17 +1,38 @@
+#include <common/Vocabulary.h>
 #include <datacounter/DataAmount.h>
 #include <platform/tarn/ConfItem.h>
+#include <platform/tarn/Locale.h>
 
+#include <QDirIterator>
+#include <QFile>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <limits>
 
-// Byte amounts from settings and from megabyte texts, and the configuration
-// store without its service (this test runs with no session bus at all).
-class TestDataAmount : public QObject
+using namespace Qt::StringLiterals;
+
+// What the user reads: the shipped English catalogues against the
+// identifiers the code uses, and byte amounts from settings and from
+// megabyte texts; and the configuration store without its service (this
+// test runs with no session bus at all).
+class TestTexts : public QObject
 {
     Q_OBJECT
 
     static constexpr quint64 Max = std::numeric_limits<quint64>::max();
+
+    const QString Root = qEnvironmentVariable("KORVA_SOURCE_DIR");
+
+    static QStringList matches(const QString& path, const QRegularExpression& pattern)
+    {
+        QFile file(path);
+        QStringList found;
+        if (file.open(QIODevice::ReadOnly))
+            for (auto it = pattern.globalMatch(QString::fromUtf8(file.readAll())); it.hasNext();)
+                found << it.next().captured(1);
+        return found;
+    }
 
 private Q_SLOTS:
     void megabytes_data()
@@ -22,8 +43,7 @@ private Q_SLOTS:
         const QChar arabic(0x066B);
         QTest::newRow("comma") << "12,5" << QChar('.') << quint64(12500000);
         QTest::newRow("full stop") << "12.5" << QChar(',') << quint64(12500000);
-        QTest::newRow("locale's point")
-            << QString(QStringLiteral("12") + arabic + QStringLiteral("5")) << arabic << quint64(12500000);
+        QTest::newRow("locale's point") << QString(u"12"_s + arabic + u"5"_s) << arabic << quint64(12500000);
         QTest::newRow("whole") << " 3 " << QChar('.') << quint64(3000000);
         QTest::newRow("minus one") << "-1" << QChar('.') << quint64(0);
         QTest::newRow("rounds to a tenth") << "12.26" << QChar('.') << quint64(12300000);
@@ -51,8 +71,8 @@ private Q_SLOTS:
         QTest::newRow("uint64 max") << QVariant(Max) << Max;
         QTest::newRow("double beyond 64 bits") << QVariant(1e30) << Max;
         QTest::newRow("infinity") << QVariant(std::numeric_limits<double>::infinity()) << quint64(0);
-        QTest::newRow("text too long") << QVariant(QStringLiteral("99999999999999999999999")) << Max;
-        QTest::newRow("garbage") << QVariant(QStringLiteral("12abc")) << quint64(0);
+        QTest::newRow("text too long") << QVariant(u"99999999999999999999999"_s) << Max;
+        QTest::newRow("garbage") << QVariant(u"12abc"_s) << quint64(0);
     }
 
     void confValue()
@@ -65,9 +85,9 @@ private Q_SLOTS:
     // One decimal in texts, clamped to what the settings can hold, sums saturate.
     void textClampAndSum()
     {
-        QCOMPARE(DataAmount(1200000).toText(), QStringLiteral("1.2"));
+        QCOMPARE(DataAmount(1200000).toText(), u"1.2"_s);
         QCOMPARE(DataAmount(1200000).clamped().bytes(), quint64(1200000));
-        QCOMPARE(DataAmount(2147483648000000).toText(), QStringLiteral("2147483648.0"));
+        QCOMPARE(DataAmount(2147483648000000).toText(), u"2147483648.0"_s);
         QCOMPARE(DataAmount(2147483648000000).clamped().bytes(), quint64(2147483647000000));
         QCOMPARE((DataAmount(Max - 1) + DataAmount(5)).bytes(), Max);
         QCOMPARE((DataAmount(700000) + DataAmount(500000)).bytes(), quint64(1200000));
@@ -88,11 +108,41 @@ private Q_SLOTS:
         QFETCH(QString, key);
         QFETCH(QVariant, value);
         Tarn::ConfItem item(key);
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Configuration: ")));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^Configuration: "_s));
         QVERIFY(!item.set(value));
         QVERIFY(item.value().isNull());
     }
+
+    // Every identifier the daemon's sources name must be in a catalogue, or
+    // the user would see "qtn_..." on screen. Yes and No are the toolkit's.
+    void everyIdentifierIsTranslated()
+    {
+        static const QRegularExpression message(u"<message id=\"([^\"]+)\">"_s);
+        static const QRegularExpression used(u"\"(qtn_(?:cell|offl|comm)_[a-z0-9_]+)\""_s);
+        const QStringList known = matches(Root + u"/translations/cellular-adaptation_en.ts"_s, message)
+            + matches(Root + u"/translations/offline_en.ts"_s, message)
+            + QStringList { u"qtn_comm_yes"_s, u"qtn_comm_no"_s };
+        int seen = 0;
+        for (QDirIterator it(Root + u"/src"_s, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+            const QString path = it.next();
+            for (const QString& id : matches(path, used)) {
+                ++seen;
+                QVERIFY2(known.contains(id), qPrintable(path + u": "_s + id));
+            }
+        }
+        QVERIFY(seen > 40);
+    }
+
+    // A language without a catalogue of its own falls back to English.
+    void untranslatedLanguageFallsBackToEnglish()
+    {
+        Tarn::Locale finnish(QLocale(QLocale::Finnish));
+        finnish.installTrCatalog(u"cellular-adaptation"_s);
+        Tarn::Locale::setDefault(&finnish);
+        QCOMPARE(qtTrId(KorvaText::PinQueryTitle), u"Enter PIN code"_s);
+        Tarn::Locale::setDefault(nullptr);
+    }
 };
 
-QTEST_GUILESS_MAIN(TestDataAmount)
-#include "tst_dataamount.moc"
+QTEST_GUILESS_MAIN(TestTexts)
+#include "tst_texts.moc"

@@ -3,23 +3,24 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDBusServiceWatcher>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QFile>
-#include <QSignalSpy>
+#include <QTest>
 
 #include <csignal>
+
+using namespace Qt::StringLiterals;
 
 DaemonProcess::DaemonProcess()
     : m_env(QProcessEnvironment::systemEnvironment())
 {
-    m_env.insert(QStringLiteral("KORVAD_LOG_FILE"), m_dir.path() + QStringLiteral("/korvad.log"));
+    m_env.insert(u"KORVAD_LOG_FILE"_s, m_dir.path() + u"/korvad.log"_s);
     // Without a reader a token write would block; tests that read set their own fifo.
-    m_env.insert(QStringLiteral("KORVAD_UPSTART_FIFO"), m_dir.path() + QStringLiteral("/no-reader"));
+    m_env.insert(u"KORVAD_UPSTART_FIFO"_s, m_dir.path() + u"/no-reader"_s);
     // Into a file, not a pipe: a pipe that the test does not drain while it
     // waits in a blocking bus call would stall the daemon on its next write.
     m_process.setProcessChannelMode(QProcess::MergedChannels);
-    m_process.setStandardOutputFile(m_dir.path() + QStringLiteral("/stderr"));
+    m_process.setStandardOutputFile(m_dir.path() + u"/stderr"_s);
 }
 
 DaemonProcess::~DaemonProcess()
@@ -29,12 +30,12 @@ DaemonProcess::~DaemonProcess()
 
 void DaemonProcess::setFifo(const QString& path)
 {
-    m_env.insert(QStringLiteral("KORVAD_UPSTART_FIFO"), path);
+    m_env.insert(u"KORVAD_UPSTART_FIFO"_s, path);
 }
 
 QString DaemonProcess::logFile() const
 {
-    return m_env.value(QStringLiteral("KORVAD_LOG_FILE"));
+    return m_env.value(u"KORVAD_LOG_FILE"_s);
 }
 
 bool DaemonProcess::start(const QStringList& arguments)
@@ -46,7 +47,7 @@ bool DaemonProcess::start(const QStringList& arguments)
 
 QString DaemonProcess::output()
 {
-    QFile file(m_dir.path() + QStringLiteral("/stderr"));
+    QFile file(m_dir.path() + u"/stderr"_s);
     if (file.open(QIODevice::ReadOnly))
         m_output = QString::fromLocal8Bit(file.readAll());
     return m_output;
@@ -54,17 +55,14 @@ QString DaemonProcess::output()
 
 int DaemonProcess::waitForOutput(const QString& text, int timeoutMs)
 {
-    QElapsedTimer timer;
-    timer.start();
-    for (;;) {
-        const int at = output().indexOf(text);
-        if (at >= 0)
-            return at + text.size();
-        const int left = timeoutMs - int(timer.elapsed());
-        if (left <= 0 || m_process.state() == QProcess::NotRunning)
-            return output().indexOf(text) >= 0 ? output().indexOf(text) + text.size() : -1;
-        m_process.waitForFinished(qMin(left, 20));
-    }
+    QDeadlineTimer deadline(timeoutMs);
+    int at;
+    while ((at = output().indexOf(text)) < 0 && !deadline.hasExpired()
+        && m_process.state() != QProcess::NotRunning)
+        m_process.waitForFinished(20);
+    if (at < 0)
+        at = output().indexOf(text);
+    return at < 0 ? -1 : at + int(text.size());
 }
 
 bool DaemonProcess::waitForExit(int timeoutMs)
@@ -77,26 +75,21 @@ bool DaemonProcess::waitForExit(int timeoutMs)
 bool DaemonProcess::ping()
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    const QString name = QStringLiteral("com.vexa.korvad");
-    if (!bus.interface()->isServiceRegistered(name)) {
-        QDBusServiceWatcher watcher(name, bus, QDBusServiceWatcher::WatchForRegistration);
-        QSignalSpy up(&watcher, &QDBusServiceWatcher::serviceRegistered);
-        if (!bus.interface()->isServiceRegistered(name) && !up.wait(20000))
-            return false;
-    }
+    const QString name = u"com.vexa.korvad"_s;
+    if (!QTest::qWaitFor([&] { return bus.interface()->isServiceRegistered(name).value(); }, 20000))
+        return false;
     // Peer.Ping is answered by the bus thread; a property read of the
     // application's own interface is served by the GUI thread's event loop.
-    QDBusMessage call = QDBusMessage::createMethodCall(name, QStringLiteral("/com/vexa/korvad"),
-        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("GetAll"));
-    call << QStringLiteral("com.vexa.korvad.Application");
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        name, u"/com/vexa/korvad"_s, u"org.freedesktop.DBus.Properties"_s, u"GetAll"_s);
+    call << u"com.vexa.korvad.Application"_s;
     return bus.call(call, QDBus::Block, 20000).type() == QDBusMessage::ReplyMessage;
 }
 
 bool DaemonProcess::release()
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("com.vexa.korvad"),
-        QStringLiteral("/com/vexa/korvad"), QStringLiteral("com.vexa.korvad.Application"),
-        QStringLiteral("Release"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        u"com.vexa.korvad"_s, u"/com/vexa/korvad"_s, u"com.vexa.korvad.Application"_s, u"Release"_s);
     return QDBusConnection::sessionBus().call(call, QDBus::Block, 20000).type() == QDBusMessage::ReplyMessage;
 }
 

@@ -7,9 +7,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 FifoReader::FifoReader()
 {
-    m_path = m_dir.path() + QStringLiteral("/upstart.fifo");
+    m_path = m_dir.path() + u"/upstart.fifo"_s;
     const QByteArray path = m_path.toLocal8Bit();
     if (::mkfifo(path.constData(), 0600) != 0) {
         qWarning("mkfifo %s failed", path.constData());

@@ -3,13 +3,13 @@
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
 #include <QDBusReply>
-#include <QDBusServiceWatcher>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSignalSpy>
 #include <QTest>
 
 #include <csignal>
+
+using namespace Qt::StringLiterals;
 
 MockService::MockService(
     const QString& templateName, const QString& busName, Bus bus, const QVariantMap& parameters)
@@ -33,24 +33,17 @@ QDBusConnection MockService::bus() const
 
 bool MockService::start()
 {
-    QStringList args { QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--template"),
-        qEnvironmentVariable("KORVA_SOURCE_DIR") + QStringLiteral("/tests/mocks/") + m_template
-            + QStringLiteral(".py") };
+    QStringList args { u"-m"_s, u"dbusmock"_s, u"--template"_s,
+        qEnvironmentVariable("KORVA_SOURCE_DIR") + u"/tests/mocks/"_s + m_template + u".py"_s };
     if (m_bus == SystemBus)
-        args << QStringLiteral("--system");
+        args << u"--system"_s;
     if (!m_parameters.isEmpty())
-        args << QStringLiteral("-p")
+        args << u"-p"_s
              << QString::fromUtf8(
                     QJsonDocument(QJsonObject::fromVariantMap(m_parameters)).toJson(QJsonDocument::Compact));
 
-    QDBusServiceWatcher watcher(m_busName, bus(), QDBusServiceWatcher::WatchForRegistration);
-    QSignalSpy registered(&watcher, &QDBusServiceWatcher::serviceRegistered);
-    m_process.start(QStringLiteral("/usr/bin/python3"), args);
-    if (!m_process.waitForStarted())
-        return false;
-    if (bus().interface()->isServiceRegistered(m_busName))
-        return true;
-    if (registered.wait(15000))
+    m_process.start(u"/usr/bin/python3"_s, args);
+    if (m_process.waitForStarted() && QTest::qWaitFor([this] { return registered(); }, 15000))
         return true;
     qWarning("mock %s did not come up: %s", qPrintable(m_template), m_process.readAll().constData());
     return false;
@@ -67,8 +60,6 @@ void MockService::stop()
     if (m_process.state() == QProcess::NotRunning)
         return;
     freeze(false);
-    QDBusServiceWatcher watcher(m_busName, bus(), QDBusServiceWatcher::WatchForUnregistration);
-    QSignalSpy gone(&watcher, &QDBusServiceWatcher::serviceUnregistered);
     m_process.terminate();
     m_process.waitForFinished(5000);
     if (m_process.state() != QProcess::NotRunning) {
@@ -76,8 +67,13 @@ void MockService::stop()
         m_process.waitForFinished();
     }
     // The name must be free before the next test starts its own mock.
-    if (bus().interface()->isServiceRegistered(m_busName))
-        gone.wait(5000);
+    if (!QTest::qWaitFor([this] { return !registered(); }, 5000))
+        qWarning("mock %s still owns %s", qPrintable(m_template), qPrintable(m_busName));
+}
+
+bool MockService::registered() const
+{
+    return bus().interface()->isServiceRegistered(m_busName).value();
 }
 
 QDBusMessage MockService::control(
@@ -88,10 +84,29 @@ QDBusMessage MockService::control(
     return bus().call(call, QDBus::Block, 10000);
 }
 
+bool MockService::step(const QString& step)
+{
+    QStringList parts = step.split(QLatin1Char(':'));
+    const QString method = parts.takeFirst();
+    QVariantList args;
+    for (const QString& part : parts) {
+        bool isNumber = false;
+        const uint number = part.toUInt(&isNumber);
+        args << (part == "true"_L1 || part == "false"_L1 ? QVariant(part == "true"_L1)
+                : !isNumber                              ? QVariant(part)
+                : method == "SetRetries"_L1              ? QVariant::fromValue(uchar(number))
+                                                         : QVariant(number));
+    }
+    const QDBusMessage reply = control(u"/"_s, method, args);
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        qWarning("%s: %s", qPrintable(step), qPrintable(reply.errorMessage()));
+    return reply.type() == QDBusMessage::ReplyMessage;
+}
+
 QList<QVariantList> MockService::calls(const QString& path, const QString& method)
 {
     QList<QVariantList> result;
-    const QDBusMessage reply = control(path, QStringLiteral("GetMethodCalls"), { method });
+    const QDBusMessage reply = control(path, u"GetMethodCalls"_s, { method });
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return result;
     // a(tav): timestamp and the arguments of each call
@@ -118,7 +133,7 @@ QList<QVariantList> MockService::calls(const QString& path, const QString& metho
 
 void MockService::clearCalls(const QString& path)
 {
-    control(path, QStringLiteral("ClearCalls"));
+    control(path, u"ClearCalls"_s);
 }
 
 QStringList NotificationsMock::shown()
@@ -126,6 +141,6 @@ QStringList NotificationsMock::shown()
     QStringList texts;
     for (const QVariantList& call : notes())
         texts << call.value(3).toString() + call.value(4).toString() + QLatin1Char('|')
-                + qdbus_cast<QVariantMap>(call.value(6)).value(QStringLiteral("category")).toString();
+                + qdbus_cast<QVariantMap>(call.value(6)).value(u"category"_s).toString();
     return texts;
 }

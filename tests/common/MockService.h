@@ -32,11 +32,17 @@ public:
     QDBusMessage control(const QString& path, const QString& method, const QVariantList& args = {},
         const QString& interface = QStringLiteral("org.freedesktop.DBus.Mock"));
 
+    // A control call on "/" written "Method:arg:arg": true and false are
+    // booleans, numbers unsigned (bytes for SetRetries), the rest strings.
+    bool step(const QString& step);
+
     // Argument lists of every recorded call of a method on an object.
     QList<QVariantList> calls(const QString& path, const QString& method);
     void clearCalls(const QString& path);
 
 private:
+    bool registered() const;
+
     QString m_template;
     QString m_busName;
     Bus m_bus;

@@ -6,22 +6,22 @@
 #include <QDBusConnectionInterface>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
-const QString PinPath = QStringLiteral("/com/vexa/korva/pin");
-const QString PinInterface = QStringLiteral("com.vexa.korva.pin.PinCodeQuery");
+const QString PinPath = u"/com/vexa/korva/pin"_s;
+const QString PinInterface = u"com.vexa.korva.pin.PinCodeQuery"_s;
 } // namespace
 
 Phone::Phone(const QVariantMap& params, bool withOfono)
-    : ofono(QStringLiteral("ofono_sim"), QStringLiteral("org.ofono"), MockService::SystemBus, params)
+    : ofono(u"ofono_sim"_s, u"org.ofono"_s, MockService::SystemBus, params)
     , m_withOfono(withOfono)
 {
     QDBusConnection bus = QDBusConnection::systemBus();
-    bus.connect(QString(), PinPath, PinInterface, QStringLiteral("PinQueryShown"), this, SLOT(shown()));
-    bus.connect(QString(), PinPath, PinInterface, QStringLiteral("PinQueryDone"), this, SLOT(done(bool)));
-    bus.connect(
-        QString(), PinPath, PinInterface, QStringLiteral("PinQueryEnabled"), this, SLOT(enabled(int)));
-    bus.connect(
-        QString(), PinPath, PinInterface, QStringLiteral("PinQueryStateCompleted"), this, SLOT(state(int)));
+    bus.connect(QString(), PinPath, PinInterface, u"PinQueryShown"_s, this, SLOT(shown()));
+    bus.connect(QString(), PinPath, PinInterface, u"PinQueryDone"_s, this, SLOT(done(bool)));
+    bus.connect(QString(), PinPath, PinInterface, u"PinQueryEnabled"_s, this, SLOT(enabled(int)));
+    bus.connect(QString(), PinPath, PinInterface, u"PinQueryStateCompleted"_s, this, SLOT(state(int)));
     daemon.setFifo(fifo.path());
 }
 
@@ -36,14 +36,6 @@ bool Phone::waitForService(const QString& name)
 {
     QDBusConnectionInterface* bus = QDBusConnection::systemBus().interface();
     return QTest::qWaitFor([&] { return bus->isServiceRegistered(name).value(); }, 20000);
-}
-
-bool Phone::sim(const QString& method, const QVariantList& args)
-{
-    const QDBusMessage reply = ofono.control(QStringLiteral("/"), method, args);
-    if (reply.type() != QDBusMessage::ReplyMessage)
-        qWarning("%s: %s", qPrintable(method), qPrintable(reply.errorMessage()));
-    return reply.type() == QDBusMessage::ReplyMessage;
 }
 
 bool Phone::send(const QString& service, const QString& method, const QVariantList& args)
@@ -69,21 +61,21 @@ QDBusMessage Phone::call(const QString& method, const QVariantList& args)
 
 int Phone::launch()
 {
-    const QDBusMessage reply = call(QStringLiteral("LaunchPinQuery"), { QStringLiteral("pin") });
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.signature() != QLatin1String("b"))
+    const QDBusMessage reply = call(u"LaunchPinQuery"_s, { u"pin"_s });
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.signature() != "b"_L1)
         return -1;
     return reply.arguments().constFirst().toBool() ? 1 : 0;
 }
 
 QString Phone::page(bool wait)
 {
-    return XTools::findWindows(QStringLiteral("^korvad$"), wait).value(0);
+    return XTools::findWindows(u"^korvad$"_s, wait).value(0);
 }
 
 bool Phone::enter(const QString& code)
 {
     const QString window = page();
-    return !window.isEmpty() && XTools::type(window, code) && XTools::key(window, QStringLiteral("Return"));
+    return !window.isEmpty() && XTools::type(window, code) && XTools::key(window, u"Return"_s);
 }
 
 bool Phone::waitLog(const QString& text, int count, int timeoutMs)

@@ -26,8 +26,6 @@ public:
     bool start(const QStringList& arguments = { QStringLiteral("-log") }, const char* service = PinService);
     static bool waitForService(const QString& name);
 
-    // A control call of the simulated oFono; true when it was accepted.
-    bool sim(const QString& method, const QVariantList& args = {});
     QList<QVariantList> simCalls(const QString& method) { return ofono.calls(QLatin1String(Modem), method); }
 
     // A call of one of the daemon's system-bus interfaces named after their

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+using namespace Qt::StringLiterals;
+
 namespace XTools {
 
 QString run(const QString& program, const QStringList& args, int* exitCode, int timeoutMs)
@@ -25,10 +27,8 @@ void startAsNobody(QProcess& process, const QStringList& command)
 {
     const QString folder = qEnvironmentVariable("KORVA_TEST_TMP");
     QFile::setPermissions(folder, QFile::permissions(folder) | QFile::ExeOther);
-    process.start(QStringLiteral("setpriv"),
-        QStringList { QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-            QStringLiteral("--clear-groups") }
-            + command);
+    process.start(
+        u"setpriv"_s, QStringList { u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s } + command);
 }
 
 QStringList findWindows(const QString& name, bool wait, int timeoutMs)
@@ -36,14 +36,12 @@ QStringList findWindows(const QString& name, bool wait, int timeoutMs)
     QStringList args;
     if (wait) {
         // xdotool polls the display itself until the window is there.
-        args << QStringLiteral("%1s").arg(timeoutMs / 1000) << QStringLiteral("xdotool")
-             << QStringLiteral("search") << QStringLiteral("--sync");
+        args << u"%1s"_s.arg(timeoutMs / 1000) << u"xdotool"_s << u"search"_s << u"--sync"_s;
     } else {
-        args << QStringLiteral("10s") << QStringLiteral("xdotool") << QStringLiteral("search");
+        args << u"10s"_s << u"xdotool"_s << u"search"_s;
     }
-    args << QStringLiteral("--onlyvisible") << QStringLiteral("--name") << name;
-    return run(QStringLiteral("timeout"), args, nullptr, timeoutMs + 5000)
-        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    args << u"--onlyvisible"_s << u"--name"_s << name;
+    return run(u"timeout"_s, args, nullptr, timeoutMs + 5000).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 bool key(const QString& windowId, const QString& keyName)
@@ -51,24 +49,19 @@ bool key(const QString& windowId, const QString& keyName)
     int rc = -1;
     // No window manager runs under the tests: focus the window directly and
     // type through XTEST, which Qt treats as real input.
-    run(QStringLiteral("xdotool"), { QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId },
-        nullptr);
-    run(QStringLiteral("xdotool"), { QStringLiteral("key"), keyName }, &rc);
+    run(u"xdotool"_s, { u"windowfocus"_s, u"--sync"_s, windowId }, nullptr);
+    run(u"xdotool"_s, { u"key"_s, keyName }, &rc);
     return rc == 0;
 }
 
 bool type(const QString& windowId, const QString& text)
 {
     int rc = -1;
-    run(QStringLiteral("xdotool"), { QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId },
-        nullptr);
+    run(u"xdotool"_s, { u"windowfocus"_s, u"--sync"_s, windowId }, nullptr);
     // A character outside the keymap is typed through a remapped key; the
     // client must see each new mapping before its key, or the key is lost.
     const bool remapped = std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() > 0x7e; });
-    run(QStringLiteral("xdotool"),
-        { QStringLiteral("type"), QStringLiteral("--delay"), QLatin1String(remapped ? "80" : "12"),
-            QStringLiteral("--"), text },
-        &rc);
+    run(u"xdotool"_s, { u"type"_s, u"--delay"_s, QLatin1String(remapped ? "80" : "12"), u"--"_s, text }, &rc);
     return rc == 0;
 }
 
@@ -77,27 +70,23 @@ bool click(int x, int y)
     int rc = -1;
     // "mousemove --sync" waits for a motion that never comes when the
     // pointer is already there.
-    const QString at
-        = run(QStringLiteral("xdotool"), { QStringLiteral("getmouselocation"), QStringLiteral("--shell") });
-    const bool there
-        = at.contains(QStringLiteral("X=%1\n").arg(x)) && at.contains(QStringLiteral("Y=%1\n").arg(y));
-    QStringList args { QStringLiteral("mousemove") };
+    const QString at = run(u"xdotool"_s, { u"getmouselocation"_s, u"--shell"_s });
+    const bool there = at.contains(u"X=%1\n"_s.arg(x)) && at.contains(u"Y=%1\n"_s.arg(y));
+    QStringList args { u"mousemove"_s };
     if (!there)
-        args << QStringLiteral("--sync");
-    args << QString::number(x) << QString::number(y) << QStringLiteral("click") << QStringLiteral("1");
-    run(QStringLiteral("xdotool"), args, &rc);
+        args << u"--sync"_s;
+    args << QString::number(x) << QString::number(y) << u"click"_s << u"1"_s;
+    run(u"xdotool"_s, args, &rc);
     return rc == 0;
 }
 
 QRect geometry(const QString& windowId)
 {
     QHash<QString, int> g;
-    const QString shell = run(QStringLiteral("xdotool"),
-        { QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), windowId });
+    const QString shell = run(u"xdotool"_s, { u"getwindowgeometry"_s, u"--shell"_s, windowId });
     for (const QString& line : shell.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
         g.insert(line.section(QLatin1Char('='), 0, 0), line.section(QLatin1Char('='), 1).toInt());
-    return QRect(g.value(QStringLiteral("X")), g.value(QStringLiteral("Y")), g.value(QStringLiteral("WIDTH")),
-        g.value(QStringLiteral("HEIGHT")));
+    return QRect(g.value(u"X"_s), g.value(u"Y"_s), g.value(u"WIDTH"_s), g.value(u"HEIGHT"_s));
 }
 
 bool pressDialogButton(const QString& windowId, bool positive)
@@ -109,16 +98,7 @@ bool pressDialogButton(const QString& windowId, bool positive)
 
 QString xprop(const QString& windowId, const QString& property)
 {
-    return run(QStringLiteral("xprop"), { QStringLiteral("-id"), windowId, property }).trimmed();
-}
-
-bool screenshot(const QString& pngPath)
-{
-    int rc = -1;
-    run(QStringLiteral("sh"),
-        { QStringLiteral("-c"), QStringLiteral("xwd -root -silent | convert xwd:- png:'%1'").arg(pngPath) },
-        &rc);
-    return rc == 0;
+    return run(u"xprop"_s, { u"-id"_s, windowId, property }).trimmed();
 }
 
 } // namespace XTools

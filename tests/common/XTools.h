@@ -20,8 +20,6 @@ QRect geometry(const QString& windowId);
 // Taps the left (positive) or right button of a Yes/No dialog.
 bool pressDialogButton(const QString& windowId, bool positive);
 QString xprop(const QString& windowId, const QString& property);
-// Saves a PNG of the whole screen (needs ImageMagick's convert).
-bool screenshot(const QString& pngPath);
 // Starts `command` as user nobody, let into the test's private buses.
 void startAsNobody(QProcess& process, const QStringList& command);
 QString run(const QString& program, const QStringList& args, int* exitCode = nullptr, int timeoutMs = 20000);

@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // The roaming question and the data-limit warnings of the real daemon, asked
 // over the system bus, with counters in a private dconf, a simulated
 // connectivity daemon and a simulated SIM.
@@ -15,13 +17,12 @@ class TestDataCounter : public QObject
     static constexpr const char* Nexo = "/com/vexa/nexo2";
     static constexpr const char* LimitWindow = "^Data limit reached";
     static constexpr const char* RoamingWindow = "Allow data roaming";
-    const QString question = QStringLiteral("Data limit reached. Continue using mobile data?");
-    const QString autoconnect = QStringLiteral("/system/olmo/connectivity/IAP/244051234567890/autoconnect");
-    const QString permission
-        = QStringLiteral("/system/olmo/connectivity/network_type/GPRS/gprs_roaming_permission");
+    const QString question = u"Data limit reached. Continue using mobile data?"_s;
+    const QString autoconnect = u"/system/olmo/connectivity/IAP/244051234567890/autoconnect"_s;
+    const QString permission = u"/system/olmo/connectivity/network_type/GPRS/gprs_roaming_permission"_s;
     static QVariantList connection(const QString& id)
     {
-        return { QStringLiteral("GPRS"), 0, id, QStringLiteral("GPRS"), 0, QStringLiteral("internet"), 2 };
+        return { u"GPRS"_s, 0, id, u"GPRS"_s, 0, u"internet"_s, 2 };
     }
 
     QScopedPointer<Phone> m_phone;
@@ -29,25 +30,21 @@ class TestDataCounter : public QObject
     DaemonProcess* m_daemon = nullptr;
     QList<bool> m_roaming;
 
-    static QString dconf(const QStringList& args)
-    {
-        return XTools::run(QStringLiteral("dconf"), args).trimmed();
-    }
+    static QString dconf(const QStringList& args) { return XTools::run(u"dconf"_s, args).trimmed(); }
     static void setConf(const QString& key, const QString& value)
     {
         if (!value.isEmpty())
-            dconf({ QStringLiteral("write"), key, value });
+            dconf({ u"write"_s, key, value });
     }
 
     bool start(QVariantMap ofono, const QVariantMap& nexo, bool nexoUp = true)
     {
         // A SIM without PIN lock: its IMSI can be read.
-        ofono.insert(QStringLiteral("pin_locked"), ofono.value(QStringLiteral("pin_locked"), false));
+        ofono.insert(u"pin_locked"_s, ofono.value(u"pin_locked"_s, false));
         m_phone.reset(new Phone(ofono));
         m_daemon = &m_phone->daemon;
-        m_nexo.reset(new MockService(
-            QStringLiteral("nexo2"), QStringLiteral("com.vexa.nexo2"), MockService::SystemBus, nexo));
-        return (!nexoUp || m_nexo->start()) && m_phone->start({ QStringLiteral("-log") }, Service);
+        m_nexo.reset(new MockService(u"nexo2"_s, u"com.vexa.nexo2"_s, MockService::SystemBus, nexo));
+        return (!nexoUp || m_nexo->start()) && m_phone->start({ u"-log"_s }, Service);
     }
 
     static void request(const QString& method, const QVariantList& args = {})
@@ -60,9 +57,9 @@ class TestDataCounter : public QObject
     bool ping()
     {
         // A caller that waits gets an (empty) reply once the request was handled.
-        QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(Service), QLatin1String(Path),
-            QLatin1String(Service), QStringLiteral("show_error_note"));
-        call << QStringLiteral("ping");
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            QLatin1String(Service), QLatin1String(Path), QLatin1String(Service), u"show_error_note"_s);
+        call << u"ping"_s;
         const bool ok = QDBusConnection::systemBus().call(call, QDBus::Block, 20000).type()
             == QDBusMessage::ReplyMessage;
         QCoreApplication::processEvents();
@@ -76,8 +73,7 @@ class TestDataCounter : public QObject
         const QStringList windows = XTools::findWindows(QLatin1String(window), true);
         if (windows.size() != 1)
             return QString();
-        if (m_daemon->waitForOutput(QStringLiteral("showDialog(const QString&, const QString&): ") + texts)
-            < 0)
+        if (m_daemon->waitForOutput(u"showDialog(const QString&, const QString&): "_s + texts) < 0)
             return QString();
         return windows.first();
     }
@@ -85,28 +81,26 @@ class TestDataCounter : public QObject
     bool answer(const QString& window, bool yes)
     {
         return XTools::pressDialogButton(window, yes)
-            && m_daemon->waitForOutput(
-                   yes ? QStringLiteral("confirmed: true") : QStringLiteral("confirmed: false"))
-            > 0;
+            && m_daemon->waitForOutput(yes ? u"confirmed: true"_s : u"confirmed: false"_s) > 0;
     }
 
     void checkUntouched()
     {
-        QVERIFY(m_nexo->calls(QLatin1String(Nexo), QStringLiteral("state_req")).isEmpty());
-        QCOMPARE(dconf({ QStringLiteral("dump"), QStringLiteral("/system/") }), QString());
+        QVERIFY(m_nexo->calls(QLatin1String(Nexo), u"state_req"_s).isEmpty());
+        QCOMPARE(dconf({ u"dump"_s, u"/system/"_s }), QString());
     }
 
 private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(QDBusConnection::systemBus().connect(QLatin1String(Service), QLatin1String(Path),
-            QLatin1String(Service), QStringLiteral("roaming"), this, SLOT(onRoaming(bool))));
+            QLatin1String(Service), u"roaming"_s, this, SLOT(onRoaming(bool))));
     }
 
     void init()
     {
         m_roaming.clear();
-        dconf({ QStringLiteral("reset"), QStringLiteral("-f"), QStringLiteral("/") });
+        dconf({ u"reset"_s, u"-f"_s, u"/"_s });
     }
 
     void cleanup()
@@ -124,8 +118,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("bytes");
         QTest::addColumn<QString>("reset");
         QTest::addColumn<QString>("details");
-        const QString mb = QStringLiteral("int64 600000");
-        const QString home = QStringLiteral("You have transferred 1.2 MB of data in your home network");
+        const QString mb = u"int64 600000"_s;
+        const QString home = u"You have transferred 1.2 MB of data in your home network"_s;
         QTest::newRow("home since") << "home" << mb << "'5.3.2026'" << home + " since 5 Mar 2026.";
         QTest::newRow("home never") << "home" << mb << "'qtn_cell_counters_never'" << home + ".";
         QTest::newRow("home date out of range") << "home" << mb << "'31.2.2026'" << home + ".";
@@ -144,16 +138,16 @@ private Q_SLOTS:
         QFETCH(QString, bytes);
         QFETCH(QString, reset);
         QFETCH(QString, details);
-        const QString transfer = QStringLiteral("/korva/settings/datacounter/transfer/gprs_%1_").arg(type);
-        setConf(transfer + QStringLiteral("tx_bytes"), bytes);
-        setConf(transfer + QStringLiteral("rx_bytes"), bytes);
-        setConf(QStringLiteral("/korva/settings/datacounter/general/gprs_%1_last_reset").arg(type), reset);
-        QVERIFY(start({}, { { QStringLiteral("connections"), QVariantList { connection("a") } } }));
+        const QString transfer = u"/korva/settings/datacounter/transfer/gprs_%1_"_s.arg(type);
+        setConf(transfer + u"tx_bytes"_s, bytes);
+        setConf(transfer + u"rx_bytes"_s, bytes);
+        setConf(u"/korva/settings/datacounter/general/gprs_%1_last_reset"_s.arg(type), reset);
+        QVERIFY(start({}, { { u"connections"_s, QVariantList { connection("a") } } }));
 
-        const QString window = open(QStringLiteral("show_error_note"),
-            { type + QStringLiteral("_notification") }, LimitWindow, question + QLatin1Char(' ') + details);
+        const QString window = open(u"show_error_note"_s, { type + u"_notification"_s }, LimitWindow,
+            question + QLatin1Char(' ') + details);
         QVERIFY2(!window.isEmpty(), qPrintable(m_daemon->output()));
-        QVERIFY(m_daemon->waitForOutput(QStringLiteral("playNGFEvent(QString): \"warning_strong\"")) > 0);
+        QVERIFY(m_daemon->waitForOutput(u"playNGFEvent(QString): \"warning_strong\""_s) > 0);
         QVERIFY(answer(window, true));
         QVERIFY(ping());
         checkUntouched();
@@ -201,46 +195,41 @@ private Q_SLOTS:
         QFETCH(QString, settings);
         QFETCH(QString, logged);
         QVERIFY(start(ofono, nexo, nexoUp));
-        const QString window = open(QStringLiteral("show_error_note"),
-            { type + QStringLiteral("_notification") }, LimitWindow, question);
+        const QString window
+            = open(u"show_error_note"_s, { type + u"_notification"_s }, LimitWindow, question);
         QVERIFY2(!window.isEmpty(), qPrintable(m_daemon->output()));
         QVERIFY(answer(window, false));
         QVERIFY2(m_daemon->waitForOutput(logged) > 0, qPrintable(m_daemon->output()));
         QVERIFY(ping());
 
-        QCOMPARE(dconf({ QStringLiteral("dump"), QStringLiteral("/system/") }), settings);
+        QCOMPARE(dconf({ u"dump"_s, u"/system/"_s }), settings);
         if (!nexoUp)
             return;
-        const QList<QVariantList> calls
-            = m_nexo->calls(QLatin1String(Nexo), QStringLiteral("disconnect_req"));
+        const QList<QVariantList> calls = m_nexo->calls(QLatin1String(Nexo), u"disconnect_req"_s);
         QCOMPARE(calls.size(), disconnects);
         if (disconnects > 0)
             QCOMPARE(calls.first(),
-                (QVariantList { 0x8000u, QStringLiteral("GPRS"), 0u, QStringLiteral("a"),
-                    QStringLiteral("GPRS"), 0u, QByteArray("internet") }));
+                (QVariantList { 0x8000u, u"GPRS"_s, 0u, u"a"_s, u"GPRS"_s, 0u, QByteArray("internet") }));
     }
 
     // A declined warning with nothing connected is remembered for the next.
     void pendingActionKept()
     {
         QVERIFY(start({}, {}));
-        QString window = open(QStringLiteral("show_error_note"), { QStringLiteral("home_notification") },
-            LimitWindow, question);
+        QString window = open(u"show_error_note"_s, { u"home_notification"_s }, LimitWindow, question);
         QVERIFY(answer(window, false));
-        QVERIFY(m_daemon->waitForOutput(QStringLiteral("nums: 0")) > 0);
+        QVERIFY(m_daemon->waitForOutput(u"nums: 0"_s) > 0);
         QVERIFY(ping());
-        QCOMPARE(dconf({ QStringLiteral("read"), autoconnect }), QString());
+        QCOMPARE(dconf({ u"read"_s, autoconnect }), QString());
 
-        m_nexo->control(QLatin1String(Nexo), QStringLiteral("AddConnection"),
-            { QStringLiteral("GPRS"), 0u, QStringLiteral("a"), QStringLiteral("GPRS"), 0u,
-                QByteArray("internet"), 2u });
-        window = open(QStringLiteral("show_error_note"), { QStringLiteral("roaming_notification") },
-            LimitWindow, question);
+        m_nexo->control(QLatin1String(Nexo), u"AddConnection"_s,
+            { u"GPRS"_s, 0u, u"a"_s, u"GPRS"_s, 0u, QByteArray("internet"), 2u });
+        window = open(u"show_error_note"_s, { u"roaming_notification"_s }, LimitWindow, question);
         QVERIFY(answer(window, false));
-        QVERIFY(m_daemon->waitForOutput(QStringLiteral("disabling")) > 0);
+        QVERIFY(m_daemon->waitForOutput(u"disabling"_s) > 0);
         QVERIFY(ping());
-        QCOMPARE(dconf({ QStringLiteral("read"), autoconnect }), QStringLiteral("false"));
-        QCOMPARE(dconf({ QStringLiteral("read"), permission }), QStringLiteral("0"));
+        QCOMPARE(dconf({ u"read"_s, autoconnect }), u"false"_s);
+        QCOMPARE(dconf({ u"read"_s, permission }), u"0"_s);
     }
 
     void roamingQuestion_data()
@@ -259,11 +248,10 @@ private Q_SLOTS:
         QFETCH(bool, yes);
         QFETCH(QString, period);
         QFETCH(QString, info);
-        setConf(
-            QStringLiteral("/korva/settings/datacounter/general/gprs_roaming_notification_period"), period);
+        setConf(u"/korva/settings/datacounter/general/gprs_roaming_notification_period"_s, period);
         QVERIFY(start({}, {}));
-        const QString window = open(QStringLiteral("show_roaming_dlg"), {}, RoamingWindow,
-            QStringLiteral("Mobile data while roaming may be expensive. Allow data roaming?") + info);
+        const QString window = open(u"show_roaming_dlg"_s, {}, RoamingWindow,
+            u"Mobile data while roaming may be expensive. Allow data roaming?"_s + info);
         QVERIFY2(!window.isEmpty(), qPrintable(m_daemon->output()));
         QVERIFY(answer(window, yes));
         QTRY_COMPARE(m_roaming, QList<bool> { yes });
@@ -275,19 +263,17 @@ private Q_SLOTS:
     void requestWhileOpen()
     {
         QVERIFY(start({}, {}));
-        request(QStringLiteral("show_error_note"), { QStringLiteral("home_notification ") });
-        QVERIFY(
-            m_daemon->waitForOutput(QStringLiteral("Unexpected error received: \"home_notification \"")) > 0);
-        const QString window = open(QStringLiteral("show_error_note"),
-            { QStringLiteral("home_notification") }, LimitWindow, question);
+        request(u"show_error_note"_s, { u"home_notification "_s });
+        QVERIFY(m_daemon->waitForOutput(u"Unexpected error received: \"home_notification \""_s) > 0);
+        const QString window = open(u"show_error_note"_s, { u"home_notification"_s }, LimitWindow, question);
         QVERIFY(!window.isEmpty());
-        request(QStringLiteral("show_roaming_dlg"));
-        QVERIFY(m_daemon->waitForOutput(QStringLiteral("Update existing dialog")) > 0);
+        request(u"show_roaming_dlg"_s);
+        QVERIFY(m_daemon->waitForOutput(u"Update existing dialog"_s) > 0);
         QCOMPARE(XTools::findWindows(QLatin1String(RoamingWindow), true), QStringList { window });
         QVERIFY(answer(window, true));
         QVERIFY(ping());
         QVERIFY(m_roaming.isEmpty());
-        QCOMPARE(m_daemon->output().count(QLatin1String("Create dialog")), 1);
+        QCOMPARE(m_daemon->output().count("Create dialog"_L1), 1);
         checkUntouched();
     }
 
@@ -296,12 +282,10 @@ private Q_SLOTS:
     void shutdownIsNoAnswer()
     {
         QVERIFY(start({}, {}));
-        QVERIFY(!open(
-            QStringLiteral("show_error_note"), { QStringLiteral("home_notification") }, LimitWindow, question)
-                     .isEmpty());
+        QVERIFY(!open(u"show_error_note"_s, { u"home_notification"_s }, LimitWindow, question).isEmpty());
         m_daemon->interrupt();
         QVERIFY(m_daemon->waitForExit());
-        QVERIFY(m_daemon->output().contains(QLatin1String("dialog closed by shutdown")));
+        QVERIFY(m_daemon->output().contains("dialog closed by shutdown"_L1));
         checkUntouched();
     }
 };

@@ -1,21 +1,79 @@
 #include <Phone.h>
 #include <XTools.h>
 
+#include <platform/emergency/CallHandler.h>
+
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QTest>
 #include <QXmlStreamReader>
+
+using namespace Qt::StringLiterals;
 
 // Every method of every object korvad exports, on both buses, called as a
 // hostile peer would: no arguments, wrong types, an extra argument, empty,
 // huge and unknown values, also while its windows are open. Whatever comes,
 // the daemon keeps answering, refuses wrong types with an error reply, opens
 // nothing and changes no setting for a call it refuses, and logs no line of
-// unbounded length.
+// unbounded length. And the peers it calls answering or signalling with
+// types their interface does not promise: each refusal is one log line, and
+// the daemon carries on.
 class TestHostile : public QObject
 {
     Q_OBJECT
+
+    // payload: the mock's code for a replaced reply (a string), the arguments
+    // of a signal (a list), or nothing. Unless given, the refusal is derived.
+    static void row(const char* name, const char* path, const char* iface, const char* member,
+        const char* sig, const QVariant& payload, QString refusal = {})
+    {
+        if (refusal.isEmpty())
+            refusal = u"%1.%2: expected arguments ("_s.arg(QLatin1String(iface), QLatin1String(member));
+        if (!qstrcmp(sig, "sv"))
+            refusal = u"property %1: expected a value"_s.arg(payload.toList().value(0).toString());
+        QTest::newRow(name) << QVariant(path) << QVariant(iface) << QVariant(member) << QVariant(sig)
+                            << payload << QVariant(refusal);
+    }
+    static void columns()
+    {
+        for (const char* c : { "path", "iface", "member", "sig", "payload", "refusal" })
+            QTest::addColumn<QVariant>(c);
+    }
+    static QVariant args(const QVariantList& list) { return list; }
+    static QVariant cell(const char* column)
+    {
+        return *static_cast<QVariant*>(QTest::qElementData(column, qMetaTypeId<QVariant>()));
+    }
+
+    // Replaces the reply (before) or sends the signal (after the client started).
+    static bool provoke(MockService& mock, bool before, const QString& inSig = {})
+    {
+        const QVariant payload = cell("payload");
+        const bool reply = payload.typeId() == QMetaType::QString;
+        if (before != reply || !payload.isValid())
+            return true;
+        QVariantList call { cell("iface").toString(), cell("member").toString(), cell("sig").toString(),
+            payload };
+        if (reply)
+            call.insert(2, inSig); // AddMethod(interface, name, in, out, code)
+        const QString control = QLatin1String(reply ? "AddMethod" : "EmitSignal");
+        return mock.control(cell("path").toString(), control, call).type() == QDBusMessage::ReplyMessage;
+    }
+
+    // Warnings of this process holding the current row's refusal.
+    static inline int s_refusals = 0;
+    static inline QtMessageHandler s_next = nullptr;
+    static void count(QtMsgType type, const QMessageLogContext& context, const QString& message)
+    {
+        if (type == QtWarningMsg && QTest::currentDataTag() && message.contains(cell("refusal").toString()))
+            ++s_refusals;
+        s_next(type, context, message);
+    }
+
+    QScopedPointer<MockService> m_callOfono { new MockService(
+        "ofono_sim", "org.ofono", MockService::SystemBus) };
 
     struct Method
     {
@@ -33,9 +91,9 @@ class TestHostile : public QObject
     // Every method of the object at `path` and of those below it.
     static void introspect(bool system, const QString& service, const QString& path, QList<Method>& out)
     {
-        const QDBusMessage reply = bus(system).call(QDBusMessage::createMethodCall(service, path,
-            QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect")));
-        if (reply.signature() != QLatin1String("s"))
+        const QDBusMessage reply = bus(system).call(QDBusMessage::createMethodCall(
+            service, path, u"org.freedesktop.DBus.Introspectable"_s, u"Introspect"_s));
+        if (reply.signature() != "s"_L1)
             return;
         QXmlStreamReader xml(reply.arguments().constFirst().toString());
         QString interface;
@@ -43,53 +101,49 @@ class TestHostile : public QObject
         bool inMethod = false;
         while (!xml.atEnd()) {
             const auto token = xml.readNext();
-            inMethod &= !(token == QXmlStreamReader::EndElement && xml.name() == QLatin1String("method"));
+            inMethod &= !(token == QXmlStreamReader::EndElement && xml.name() == "method"_L1);
             if (token != QXmlStreamReader::StartElement)
                 continue;
             const auto attr
                 = [&](const char* a) { return xml.attributes().value(QLatin1String(a)).toString(); };
-            if (xml.name() == QLatin1String("node") && !attr("name").isEmpty())
+            if (xml.name() == "node"_L1 && !attr("name").isEmpty())
                 children << attr("name");
-            else if (xml.name() == QLatin1String("interface"))
+            else if (xml.name() == "interface"_L1)
                 interface = attr("name");
-            else if (xml.name() == QLatin1String("method")
-                && !interface.startsWith(QLatin1String("org.freedesktop.DBus."))) {
+            else if (xml.name() == "method"_L1 && !interface.startsWith("org.freedesktop.DBus."_L1)) {
                 out.append({ system, service, path, interface, attr("name"), {} });
                 inMethod = true;
-            } else if (inMethod && xml.name() == QLatin1String("arg")
-                && attr("direction") != QLatin1String("out"))
+            } else if (inMethod && xml.name() == "arg"_L1 && attr("direction") != "out"_L1)
                 out.last().in << attr("type");
-            else if (inMethod && attr("name") == QLatin1String("org.freedesktop.DBus.Method.NoReply"))
-                out.last().noReply = attr("value") == QLatin1String("true");
+            else if (inMethod && attr("name") == "org.freedesktop.DBus.Method.NoReply"_L1)
+                out.last().noReply = attr("value") == "true"_L1;
         }
         for (const QString& child : children)
-            introspect(system, service,
-                (path == QLatin1String("/") ? QString() : path) + QLatin1Char('/') + child, out);
+            introspect(system, service, (path == "/"_L1 ? QString() : path) + QLatin1Char('/') + child, out);
     }
 
     // A value of another D-Bus type than `type`.
     static QVariant wrongValue(const QString& type)
     {
-        if (type == QLatin1String("as"))
-            return QVariant::fromValue(QDBusVariant(QStringLiteral("x")));
-        return type == QLatin1String("s") ? QVariant(7) : QVariant(QStringLiteral("x"));
+        if (type == "as"_L1)
+            return QVariant::fromValue(QDBusVariant(u"x"_s));
+        return type == "s"_L1 ? QVariant(7) : QVariant(u"x"_s);
     }
 
     static QVariant sample(const QString& type, int variant)
     {
         static const QString huge(1 << 20, QLatin1Char('9'));
-        if (type == QLatin1String("s"))
-            return QStringList { QString(), huge, QStringLiteral("line\nforged \x01\x1b[31m"),
-                QStringLiteral("pin") }
-                .value(variant % 4);
-        if (type == QLatin1String("b"))
+        if (type == "s"_L1)
+            return QStringList { QString(), huge, u"line\nforged \x01\x1b[31m"_s, u"pin"_s }.value(
+                variant % 4);
+        if (type == "b"_L1)
             return bool(variant % 2);
-        if (type == QLatin1String("i"))
+        if (type == "i"_L1)
             return QList<int> { -1, 99999, INT_MIN, 0 }.value(variant % 4);
-        if (type == QLatin1String("u"))
+        if (type == "u"_L1)
             return QList<uint> { 0u, 99999u, UINT_MAX, 1u }.value(variant % 4);
-        if (type == QLatin1String("as"))
-            return variant % 2 ? QStringList() : QStringList(100000, QStringLiteral("x"));
+        if (type == "as"_L1)
+            return variant % 2 ? QStringList() : QStringList(100000, u"x"_s);
         return QVariant();
     }
 
@@ -100,10 +154,7 @@ class TestHostile : public QObject
         return bus(m.system).call(msg, QDBus::Block, 30000);
     }
 
-    static QString dconfDump()
-    {
-        return XTools::run(QStringLiteral("dconf"), { QStringLiteral("dump"), QStringLiteral("/") });
-    }
+    static QString dconfDump() { return XTools::run(u"dconf"_s, { u"dump"_s, u"/"_s }); }
 
 private Q_SLOTS:
     void everyMethod()
@@ -116,33 +167,29 @@ private Q_SLOTS:
         QVERIFY(phone.start());
         QVERIFY2(phone.fifo.waitForTokens(1) && daemon.ping(), qPrintable(daemon.output()));
 
-        const QList<QPair<bool, QString>> services { { false, QStringLiteral("com.vexa.korvad") },
-            { false, QStringLiteral("com.vexa.korva.settings") },
-            { true, QStringLiteral("com.vexa.korva.pin") }, { true, QStringLiteral("com.vexa.korva_ui") },
-            { true, QStringLiteral("com.vexa.oma_cp_ui") } };
+        const QList<QPair<bool, QString>> services { { false, u"com.vexa.korvad"_s },
+            { false, u"com.vexa.korva.settings"_s }, { true, u"com.vexa.korva.pin"_s },
+            { true, u"com.vexa.korva_ui"_s }, { true, u"com.vexa.oma_cp_ui"_s } };
         QList<Method> methods;
         for (const auto& [system, service] : services) {
             QVERIFY2(bus(system).interface()->isServiceRegistered(service), qPrintable(service));
-            introspect(system, service, QStringLiteral("/"), methods);
+            introspect(system, service, u"/"_s, methods);
         }
         // Exactly the documented methods are reachable: nothing internal
         // (a response slot, a helper) is exported by accident.
         QSet<QString> exported;
         for (const Method& m : methods)
             exported << m.interface + QLatin1Char('.') + m.name;
-        const QSet<QString> documented { QStringLiteral("com.vexa.korvad.Application.Release"),
-            QStringLiteral("com.vexa.korva.pin.PinCodeQuery.ChangePinCode"),
-            QStringLiteral("com.vexa.korva.pin.PinCodeQuery.PinQueryState"),
-            QStringLiteral("com.vexa.korva.pin.PinCodeQuery.EnablePinQuery"),
-            QStringLiteral("com.vexa.korva.pin.PinCodeQuery.LaunchPinQuery"),
-            QStringLiteral("com.vexa.korva_ui.show_roaming_dlg"),
-            QStringLiteral("com.vexa.korva_ui.show_error_note"),
-            QStringLiteral("com.vexa.oma_cp_ui.iap_select_req"),
-            QStringLiteral("com.vexa.oma_cp_ui.pin_query_req"),
-            QStringLiteral("com.vexa.oma_cp_ui.notification_req") };
+        const QSet<QString> documented { u"com.vexa.korvad.Application.Release"_s,
+            u"com.vexa.korva.pin.PinCodeQuery.ChangePinCode"_s,
+            u"com.vexa.korva.pin.PinCodeQuery.PinQueryState"_s,
+            u"com.vexa.korva.pin.PinCodeQuery.EnablePinQuery"_s,
+            u"com.vexa.korva.pin.PinCodeQuery.LaunchPinQuery"_s, u"com.vexa.korva_ui.show_roaming_dlg"_s,
+            u"com.vexa.korva_ui.show_error_note"_s, u"com.vexa.oma_cp_ui.iap_select_req"_s,
+            u"com.vexa.oma_cp_ui.pin_query_req"_s, u"com.vexa.oma_cp_ui.notification_req"_s };
         QCOMPARE(exported, documented);
         const QString settingsBefore = dconfDump();
-        const int windowsBefore = XTools::findWindows(QStringLiteral("."), false).size();
+        const int windowsBefore = XTools::findWindows(u"."_s, false).size();
 
         // Refused calls first: they must leave no trace but an error reply.
         for (const Method& m : methods) {
@@ -159,23 +206,22 @@ private Q_SLOTS:
             QVariantList extra;
             for (const QString& type : m.in)
                 extra << sample(type, 3);
-            refused << (extra << QStringLiteral("extra"));
+            refused << (extra << u"extra"_s);
             for (const QVariantList& args : refused) {
                 const QDBusMessage reply = call(m, args);
                 QVERIFY2(reply.type() == QDBusMessage::ErrorMessage, qPrintable(what));
-                QVERIFY2(reply.errorName() != QLatin1String("org.freedesktop.DBus.Error.NoReply"),
-                    qPrintable(what));
+                QVERIFY2(reply.errorName() != "org.freedesktop.DBus.Error.NoReply"_L1, qPrintable(what));
             }
             QVERIFY2(daemon.ping(), qPrintable(what));
         }
         QCOMPARE(dconfDump(), settingsBefore);
-        QCOMPARE(XTools::findWindows(QStringLiteral("."), false).size(), windowsBefore);
+        QCOMPARE(XTools::findWindows(u"."_s, false).size(), windowsBefore);
 
         // Then well-typed calls with hostile values, four rounds, so later
         // rounds reach the daemon while earlier ones keep pages and dialogs open.
         for (int round = 0; round < 4; ++round)
             for (const Method& m : methods) {
-                if (m.name == QLatin1String("Release"))
+                if (m.name == "Release"_L1)
                     continue; // ends prestart; nothing hostile to send
                 QVariantList args;
                 for (const QString& type : m.in)
@@ -187,12 +233,11 @@ private Q_SLOTS:
                     QVERIFY(bus(m.system).send(msg));
                 } else {
                     const QDBusMessage reply = call(m, args);
-                    QVERIFY2(reply.errorName() != QLatin1String("org.freedesktop.DBus.Error.NoReply"),
+                    QVERIFY2(reply.errorName() != "org.freedesktop.DBus.Error.NoReply"_L1,
                         qPrintable(m.name + QLatin1Char(' ') + daemon.output().right(4000)));
                 }
                 QVERIFY2(daemon.ping(),
-                    qPrintable(
-                        m.name + QStringLiteral(" round %1: ").arg(round) + daemon.output().right(3000)));
+                    qPrintable(m.name + u" round %1: "_s.arg(round) + daemon.output().right(3000)));
             }
 
         QVERIFY(daemon.ping());
@@ -210,22 +255,115 @@ private Q_SLOTS:
     {
         FeedbackdMock feedbackd;
         QVERIFY(feedbackd.start());
-        Phone boot({ { QStringLiteral("pin"), QStringLiteral("13572468") } });
+        Phone boot({ { u"pin"_s, u"13572468"_s } });
         QVERIFY(boot.start());
         QCOMPARE(boot.launch(), 1);
-        QVERIFY(boot.waitFor(QStringLiteral("Shown")));
+        QVERIFY(boot.waitFor(u"Shown"_s));
 
-        feedbackd.control(
-            QStringLiteral("/org/sigxcpu/Feedback"), QStringLiteral("FinishRange"), { 50000u, 10000u });
+        feedbackd.control(u"/org/sigxcpu/Feedback"_s, u"FinishRange"_s, { 50000u, 10000u });
         QVERIFY(boot.daemon.ping());
 
-        QVERIFY(boot.sim(QStringLiteral("ExitOnNextCall"), { QStringLiteral("EnterPin") }));
-        QVERIFY(boot.enter(QStringLiteral("13572468")));
-        QVERIFY(boot.waitFor(QStringLiteral("Done false")));
+        QVERIFY(boot.ofono.step(u"ExitOnNextCall:EnterPin"_s));
+        QVERIFY(boot.enter(u"13572468"_s));
+        QVERIFY(boot.waitFor(u"Done false"_s));
         QVERIFY(boot.daemon.ping());
-        QCOMPARE(boot.seen().count(QStringLiteral("Done false")), 1);
-        QVERIFY(!boot.seen().contains(QStringLiteral("Done true")));
-        QVERIFY(boot.logKeepsSecret({ QStringLiteral("13572468") }));
+        QCOMPARE(boot.seen().count(u"Done false"_s), 1);
+        QVERIFY(!boot.seen().contains(u"Done true"_s));
+        QVERIFY(boot.logKeepsSecret({ u"13572468"_s }));
+    }
+
+    void init()
+    {
+        s_refusals = 0;
+        s_next = qInstallMessageHandler(count);
+    }
+    void cleanup() { qInstallMessageHandler(s_next); }
+
+    // Against the daemon; the peer follows from the interface.
+    void againstDaemon_data()
+    {
+        columns();
+        const auto m = "org.ofono.Manager";
+        const auto r0 = "/ril_0";
+        row("GetModems a(os)", "/", m, "GetModems", "a(os)", "ret = [(dbus.ObjectPath('/ril_0'), 'x')]");
+        row("SIM properties as", r0, "org.ofono.SimManager", "GetProperties", "as", "ret = ['Present']");
+        row("ModemAdded without properties", "/", m, "ModemAdded", "o",
+            args({ QVariant::fromValue(QDBusObjectPath("/ril_1")) }));
+        row("ModemRemoved of a string", "/", m, "ModemRemoved", "s", args({ r0 }));
+        row("Retries a string", r0, "org.ofono.SimManager", "PropertyChanged", "sv",
+            args({ "Retries", "3" }));
+        row("registration change of strings", r0, "org.ofono.NetworkRegistration", "PropertyChanged", "ss",
+            args({ "Status", "denied" }));
+        // Anyone may own the feedback name while feedbackd is away.
+        const auto feedback = "/org/sigxcpu/Feedback";
+        row("FeedbackEnded of a string", feedback, "org.sigxcpu.Feedback", "FeedbackEnded", "s",
+            args({ "x" }));
+        row("TriggerFeedback answering a string", feedback, "org.sigxcpu.Feedback", "TriggerFeedback", "s",
+            "ret = 'x'");
+        // No payload: the member names pavo's way of answering.
+        row("radio states a string", "", "com.vexa.pavo", "wrongtype", "", {},
+            "get_radio_states: expected arguments (u), got (s)");
+        // Bounded: the daemon answers within the ping's wait, not after 25 s.
+        row("hung service", "", "com.vexa.pavo", "hang", "", {},
+            "offline status! Error: org.freedesktop.DBus.Error.NoReply");
+        row("radio states signal of a string", "/com/vexa/pavo/signal", "com.vexa.pavo.signal",
+            "radio_states_ind", "s", args({ "1" }));
+    }
+
+    void againstDaemon()
+    {
+        const QString iface = cell("iface").toString();
+        const bool feedback = iface.startsWith("org.sigxcpu"_L1);
+        const bool pavo = iface.startsWith("com.vexa.pavo"_L1);
+        const bool reply = cell("payload").typeId() == QMetaType::QString;
+        // A ready SIM, so that the registration is followed too; beside
+        // feedbackd a modem that cannot be powered: only that zombie plays at
+        // start, only the core keeps listening.
+        MockService ofono("ofono_sim", "org.ofono", MockService::SystemBus,
+            { { feedback ? "power_fails" : "pin_locked", feedback } });
+        QVERIFY(pavo || (feedback && !reply) || ofono.start());
+        MockService peer(feedback ? "feedbackd" : "pavo", feedback ? "org.sigxcpu.Feedback" : "com.vexa.pavo",
+            feedback ? MockService::SessionBus : MockService::SystemBus,
+            cell("payload").isValid() ? QVariantMap {} : QVariantMap { { "answer", cell("member") } });
+        QVERIFY(!(feedback || pavo) || peer.start());
+        MockService& mock = feedback || pavo ? peer : ofono;
+
+        const QString refusal = cell("refusal").toString();
+        QVERIFY(provoke(mock, true, feedback ? "ssa{sv}i" : ""));
+        DaemonProcess daemon;
+        QVERIFY(daemon.start());
+        QVERIFY2(daemon.ping(), qPrintable(daemon.output()));
+        QVERIFY(provoke(mock, false));
+        QVERIFY2(daemon.waitForOutput(refusal) > 0, qPrintable(daemon.output()));
+        QVERIFY(daemon.ping());
+        QCOMPARE(daemon.output().count(refusal), 1);
+    }
+
+    // Not used by the daemon at start: checked in this process. Its modem
+    // client lives as long as the process, so does one oFono; the reply row
+    // comes last, its replacement stays.
+    void voiceCallManager_data()
+    {
+        columns();
+        const auto r0 = "/ril_0";
+        const auto vcm = "org.ofono.VoiceCallManager";
+        row("EmergencyNumbers a string", r0, vcm, "PropertyChanged", "sv",
+            args({ "EmergencyNumbers", "999" }));
+        row("CallAdded without properties", r0, vcm, "CallAdded", "o",
+            args({ QVariant::fromValue(QDBusObjectPath(r0)) }));
+        row("properties as a list", r0, vcm, "GetProperties", "as", "ret = ['112']");
+    }
+
+    void voiceCallManager()
+    {
+        MockService& ofono = *m_callOfono;
+        QVERIFY(ofono.bus().interface()->isServiceRegistered("org.ofono") || ofono.start());
+        QVERIFY(provoke(ofono, true));
+        Emergency::CallHandler handler;
+        QTRY_VERIFY(handler.emergencyNumbers().contains("999") || s_refusals);
+        QVERIFY(provoke(ofono, false));
+        QTRY_COMPARE(s_refusals, 1);
+        QVERIFY(!handler.isCallActive());
     }
 };
 

@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // The PIN query service, each flow a user meets: the boot's PIN stage (the
 // start-up sequence calls LaunchPinQuery), and what the settings application
 // asks of a ready SIM (change the PIN, switch the query, read its state);
@@ -14,27 +16,25 @@ class TestPinQuery : public QObject
 
 private:
     // Eight digits: no shorter run of digits in a log line can pass for them.
-    const QString Pin = QStringLiteral("24681357");
-    const QString WrongPin = QStringLiteral("13572468");
-    const QString Puk = QStringLiteral("97531864");
-    const QString WrongPuk = QStringLiteral("86420975");
-    const QString NewPin = QStringLiteral("31415926");
-    const QString OtherPin = QStringLiteral("27182818");
-    const QStringList Ready { QStringLiteral("KORVA_READY") };
-    const QStringList ReadyDone { QStringLiteral("KORVA_READY"), QStringLiteral("PIN_CODE_DONE") };
+    const QString Pin = u"24681357"_s;
+    const QString WrongPin = u"13572468"_s;
+    const QString Puk = u"97531864"_s;
+    const QString WrongPuk = u"86420975"_s;
+    const QString NewPin = u"31415926"_s;
+    const QString OtherPin = u"27182818"_s;
+    const QStringList Ready { u"KORVA_READY"_s };
+    const QStringList ReadyDone { u"KORVA_READY"_s, u"PIN_CODE_DONE"_s };
 
     QVariantMap sim(const QVariantMap& more = {}) const
     {
-        QVariantMap p { { QStringLiteral("pin"), Pin }, { QStringLiteral("puk"), Puk } };
+        QVariantMap p { { u"pin"_s, Pin }, { u"puk"_s, Puk } };
         p.insert(more);
         return p;
     }
 
     static QString stackingLayer(const QString& window)
     {
-        return XTools::xprop(window, QStringLiteral("_TARN_STACKING_LAYER"))
-            .section(QLatin1Char('='), 1)
-            .trimmed();
+        return XTools::xprop(window, u"_TARN_STACKING_LAYER"_s).section(QLatin1Char('='), 1).trimmed();
     }
 
     // A ready SIM whose PIN query is on (locked) or off.
@@ -42,9 +42,8 @@ private:
     {
         // A card unlocked behind the daemon's back leaves the boot's PIN
         // stage waiting for its launch: only KORVA_READY then.
-        return boot.start()
-            && (!locked || boot.sim(QStringLiteral("SetPinRequired"), { QStringLiteral("none") }))
-            && boot.fifo.waitForTokens(locked ? 1 : 2) && boot.waitLog(QStringLiteral("new SimStateOk"))
+        return boot.start() && (!locked || boot.ofono.step(u"SetPinRequired:none"_s))
+            && boot.fifo.waitForTokens(locked ? 1 : 2) && boot.waitLog(u"new SimStateOk"_s)
             && boot.daemon.ping();
     }
 
@@ -55,20 +54,19 @@ private:
         QCOMPARE(boot.fifo.tokens(), Ready);
         QVERIFY(boot.page(false).isEmpty());
         QCOMPARE(boot.launch(), 1);
-        QVERIFY(boot.waitFor(QStringLiteral("Shown")));
+        QVERIFY(boot.waitFor(u"Shown"_s));
         QVERIFY(!boot.page().isEmpty());
     }
 
     void expectDone(Phone& boot, bool ok)
     {
-        QVERIFY(boot.waitFor(ok ? QStringLiteral("Done true") : QStringLiteral("Done false")));
+        QVERIFY(boot.waitFor(ok ? u"Done true"_s : u"Done false"_s));
         QVERIFY(boot.fifo.waitForTokens(2));
         QCOMPARE(boot.fifo.tokens(), ReadyDone);
         QTRY_VERIFY(boot.page(false).isEmpty());
         QVERIFY(boot.daemon.ping());
-        QCOMPARE(boot.seen().filter(QStringLiteral("Done")).size(), 1);
-        QVERIFY2(
-            !boot.daemon.output().contains(QLatin1String("Could not parse")), "the theme does not parse");
+        QCOMPARE(boot.seen().filter(u"Done"_s).size(), 1);
+        QVERIFY2(!boot.daemon.output().contains("Could not parse"_L1), "the theme does not parse");
     }
 
 private Q_SLOTS:
@@ -80,16 +78,15 @@ private Q_SLOTS:
         // Another launch while the query runs changes nothing.
         QCOMPARE(boot.launch(), 0);
         QVERIFY(boot.enter(WrongPin));
-        QVERIFY(boot.waitLog(QStringLiteral("Incorrect PIN code")));
-        QVERIFY(boot.waitLog(QStringLiteral("2 attempts left")));
+        QVERIFY(boot.waitLog(u"Incorrect PIN code"_s));
+        QVERIFY(boot.waitLog(u"2 attempts left"_s));
         QVERIFY(!boot.page(false).isEmpty());
-        QCOMPARE(boot.seen(), QStringList { QStringLiteral("Shown") });
+        QCOMPARE(boot.seen(), QStringList { u"Shown"_s });
         QVERIFY(boot.enter(Pin));
         expectDone(boot, true);
-        QCOMPARE(boot.seen(), (QStringList { QStringLiteral("Shown"), QStringLiteral("Done true") }));
-        QCOMPARE(boot.simCalls(QStringLiteral("EnterPin")).size(), 2);
-        QCOMPARE(
-            boot.simCalls(QStringLiteral("EnterPin")).last(), (QVariantList { QStringLiteral("pin"), Pin }));
+        QCOMPARE(boot.seen(), (QStringList { u"Shown"_s, u"Done true"_s }));
+        QCOMPARE(boot.simCalls(u"EnterPin"_s).size(), 2);
+        QCOMPARE(boot.simCalls(u"EnterPin"_s).last(), (QVariantList { u"pin"_s, Pin }));
         QVERIFY(boot.logKeepsSecret({ Pin, WrongPin }));
     }
 
@@ -103,40 +100,38 @@ private Q_SLOTS:
         QVERIFY(boot.start());
         launchToPage(boot);
         QVERIFY(boot.enter(WrongPin));
-        QVERIFY(boot.waitLog(QStringLiteral("2 attempts left")));
+        QVERIFY(boot.waitLog(u"2 attempts left"_s));
         QVERIFY(boot.enter(WrongPin));
-        QVERIFY(boot.waitLog(QStringLiteral("1 attempt left before the PIN is blocked")));
+        QVERIFY(boot.waitLog(u"1 attempt left before the PIN is blocked"_s));
         QVERIFY(boot.enter(WrongPin));
         // The first PUK page says why it is there.
-        QVERIFY(boot.waitFor(QStringLiteral("Shown"), 2));
-        QVERIFY(
-            boot.waitLog(QStringLiteral("hint: \"SIM card locked. Enter the PUK code from your operator\"")));
-        QCOMPARE(boot.seen().filter(QStringLiteral("Done")).size(), 0);
+        QVERIFY(boot.waitFor(u"Shown"_s, 2));
+        QVERIFY(boot.waitLog(u"hint: \"SIM card locked. Enter the PUK code from your operator\""_s));
+        QCOMPARE(boot.seen().filter(u"Done"_s).size(), 0);
         QCOMPARE(boot.fifo.tokens(), Ready);
 
         QVERIFY(boot.enter(WrongPuk));
-        QVERIFY(boot.waitLog(QStringLiteral("\"Enter new PIN code\"")));
+        QVERIFY(boot.waitLog(u"\"Enter new PIN code\""_s));
         QVERIFY(boot.enter(NewPin));
-        QVERIFY(boot.waitLog(QStringLiteral("\"Re-enter new PIN code\"")));
+        QVERIFY(boot.waitLog(u"\"Re-enter new PIN code\""_s));
         QVERIFY(boot.enter(NewPin));
-        QVERIFY(boot.waitLog(QStringLiteral("\"Incorrect PUK code\"")));
+        QVERIFY(boot.waitLog(u"\"Incorrect PUK code\""_s));
 
         QVERIFY(boot.enter(Puk));
-        QVERIFY(boot.waitLog(QStringLiteral("\"Enter new PIN code\""), 2));
+        QVERIFY(boot.waitLog(u"\"Enter new PIN code\""_s, 2));
         QVERIFY(boot.enter(NewPin));
-        QVERIFY(boot.waitLog(QStringLiteral("\"Re-enter new PIN code\""), 2));
+        QVERIFY(boot.waitLog(u"\"Re-enter new PIN code\""_s, 2));
         QVERIFY(boot.enter(OtherPin));
-        QVERIFY(boot.waitLog(QStringLiteral("\"PIN codes do not match\"")));
+        QVERIFY(boot.waitLog(u"\"PIN codes do not match\""_s));
         QVERIFY(boot.enter(NewPin));
-        QVERIFY(boot.waitLog(QStringLiteral("\"Re-enter new PIN code\""), 3));
+        QVERIFY(boot.waitLog(u"\"Re-enter new PIN code\""_s, 3));
         QVERIFY(boot.enter(NewPin));
         expectDone(boot, true);
 
-        QCOMPARE(boot.simCalls(QStringLiteral("ResetPin")),
-            (QList<QVariantList> {
-                { QStringLiteral("puk"), WrongPuk, NewPin }, { QStringLiteral("puk"), Puk, NewPin } }));
+        QCOMPARE(boot.simCalls(u"ResetPin"_s),
+            (QList<QVariantList> { { u"puk"_s, WrongPuk, NewPin }, { u"puk"_s, Puk, NewPin } }));
         QTRY_VERIFY2(!notifications.notes().isEmpty(), qPrintable(boot.daemon.output().right(6000)));
-        QVERIFY(notifications.shown().last().startsWith(QLatin1String("PIN code changed|")));
+        QVERIFY(notifications.shown().last().startsWith("PIN code changed|"_L1));
         QVERIFY(boot.logKeepsSecret({ Pin, WrongPin, Puk, WrongPuk, NewPin, OtherPin }));
     }
 
@@ -146,7 +141,7 @@ private Q_SLOTS:
         Phone boot(sim());
         QVERIFY(boot.start());
         launchToPage(boot);
-        QVERIFY(boot.sim(QStringLiteral("SetSimPresent"), { false }));
+        QVERIFY(boot.ofono.step(u"SetSimPresent:false"_s));
         expectDone(boot, false);
     }
 
@@ -154,18 +149,18 @@ private Q_SLOTS:
     // a SIM that asks for its PIN later gets its page without a launch.
     void noModemThenPin()
     {
-        Phone boot(sim({ { QStringLiteral("modem_absent"), true } }));
+        Phone boot(sim({ { u"modem_absent"_s, true } }));
         QVERIFY(boot.start());
         QVERIFY(boot.fifo.waitForTokens(1));
-        QVERIFY(boot.waitLog(QStringLiteral("SIM not OK, start timer...")));
+        QVERIFY(boot.waitLog(u"SIM not OK, start timer..."_s));
         QVERIFY(boot.fifo.waitForTokens(2, 30000));
         QCOMPARE(boot.fifo.tokens(), ReadyDone);
         QVERIFY(boot.seen().isEmpty());
 
-        QVERIFY(boot.sim(QStringLiteral("AddModem")));
-        QVERIFY(boot.waitFor(QStringLiteral("Shown")));
+        QVERIFY(boot.ofono.step(u"AddModem"_s));
+        QVERIFY(boot.waitFor(u"Shown"_s));
         QVERIFY(boot.enter(Pin));
-        QVERIFY(boot.waitFor(QStringLiteral("Done true")));
+        QVERIFY(boot.waitFor(u"Done true"_s));
         QVERIFY(boot.daemon.ping());
         QCOMPARE(boot.fifo.tokens(), ReadyDone);
         QVERIFY(boot.logKeepsSecret({ Pin }));
@@ -187,7 +182,7 @@ private Q_SLOTS:
         NotificationsMock notifications;
         QVERIFY(notifications.start());
         Phone boot(sim());
-        QVERIFY(boot.start({ QStringLiteral("-log"), QStringLiteral("-prestart") }));
+        QVERIFY(boot.start({ u"-log"_s, u"-prestart"_s }));
         QVERIFY(boot.daemon.ping());
         QVERIFY(boot.fifo.tokens().isEmpty());
         if (launched)
@@ -195,23 +190,23 @@ private Q_SLOTS:
         QVERIFY(boot.daemon.ping());
         QVERIFY(boot.page(false).isEmpty());
         QVERIFY(boot.seen().isEmpty());
-        QVERIFY(!boot.fifo.tokens().contains(QStringLiteral("PIN_CODE_DONE")));
+        QVERIFY(!boot.fifo.tokens().contains(u"PIN_CODE_DONE"_s));
 
         QVERIFY(DaemonProcess::release());
         if (launched) {
-            QVERIFY(boot.waitFor(QStringLiteral("Shown")));
+            QVERIFY(boot.waitFor(u"Shown"_s));
             QVERIFY(boot.enter(Pin));
             expectDone(boot, true);
         } else {
             QVERIFY(boot.fifo.waitForTokens(2));
             QCOMPARE(boot.fifo.tokens(), ReadyDone);
             QTRY_VERIFY(!notifications.notes().isEmpty());
-            QVERIFY(notifications.shown().first().startsWith(QLatin1String("SIM card error|")));
+            QVERIFY(notifications.shown().first().startsWith("SIM card error|"_L1));
             QVERIFY(boot.daemon.ping());
             QVERIFY(boot.seen().isEmpty());
             // A late launch still gets its page.
             QCOMPARE(boot.launch(), 1);
-            QVERIFY(boot.waitFor(QStringLiteral("Shown")));
+            QVERIFY(boot.waitFor(u"Shown"_s));
         }
         QVERIFY(boot.logKeepsSecret({ Pin }));
     }
@@ -220,28 +215,28 @@ private Q_SLOTS:
     // a page; a later launch shows it.
     void offlineThenLaunch()
     {
-        MockService pavo(QStringLiteral("pavo"), QStringLiteral("com.vexa.pavo"), MockService::SystemBus,
-            { { QStringLiteral("radio_states"), 0u } });
+        MockService pavo(
+            u"pavo"_s, u"com.vexa.pavo"_s, MockService::SystemBus, { { u"radio_states"_s, 0u } });
         QVERIFY(pavo.start());
         Phone boot(sim());
-        QVERIFY(boot.start({ QStringLiteral("-log") }, nullptr));
-        const QString question = XTools::findWindows(QStringLiteral("^Offline mode$"), true).value(0);
+        QVERIFY(boot.start({ u"-log"_s }, nullptr));
+        const QString question = XTools::findWindows(u"^Offline mode$"_s, true).value(0);
         QVERIFY(!question.isEmpty());
-        QVERIFY(XTools::key(question, QStringLiteral("Escape")));
+        QVERIFY(XTools::key(question, u"Escape"_s));
         QVERIFY(Phone::waitForService(QLatin1String(Phone::PinService)));
         QVERIFY(boot.fifo.waitForTokens(2));
         QCOMPARE(boot.fifo.tokens(), ReadyDone);
 
         QCOMPARE(boot.launch(), 1);
-        QVERIFY(boot.waitFor(QStringLiteral("Done false")));
+        QVERIFY(boot.waitFor(u"Done false"_s));
         QVERIFY(boot.daemon.ping());
         QVERIFY(boot.page(false).isEmpty());
-        QVERIFY(!boot.seen().contains(QStringLiteral("Shown")));
+        QVERIFY(!boot.seen().contains(u"Shown"_s));
 
         QCOMPARE(boot.launch(), 1);
-        QVERIFY(boot.waitFor(QStringLiteral("Shown")));
+        QVERIFY(boot.waitFor(u"Shown"_s));
         QVERIFY(boot.enter(Pin));
-        QVERIFY(boot.waitFor(QStringLiteral("Done true")));
+        QVERIFY(boot.waitFor(u"Done true"_s));
         QVERIFY(boot.logKeepsSecret({ Pin }));
     }
 
@@ -253,31 +248,28 @@ private Q_SLOTS:
         QVERIFY(boot.start());
         launchToPage(boot);
         const QString window = boot.page();
-        QCOMPARE(stackingLayer(window), QStringLiteral("3"));
-        XTools::run(
-            QStringLiteral("xdotool"), { QStringLiteral("windowfocus"), QStringLiteral("--sync"), window });
-        XTools::run(QStringLiteral("xdotool"), { QStringLiteral("type"), QStringLiteral("112") });
+        QCOMPARE(stackingLayer(window), u"3"_s);
+        QVERIFY(XTools::type(window, u"112"_s));
         QVERIFY(boot.daemon.ping());
 
         const QRect g = XTools::geometry(window);
         // The bottom-left key of the keypad.
         QVERIFY(XTools::click(g.x() + g.width() * 93 / 480, g.y() + g.height() * 688 / 854));
-        QTRY_COMPARE(boot.simCalls(QStringLiteral("Dial")).size(), 1);
-        QCOMPARE(boot.simCalls(QStringLiteral("Dial")).first().value(0).toString(), QStringLiteral("112"));
-        QVERIFY(boot.waitLog(QStringLiteral("UI on top: true")));
-        QTRY_COMPARE(stackingLayer(window), QStringLiteral("0"));
+        QTRY_COMPARE(boot.simCalls(u"Dial"_s).size(), 1);
+        QCOMPARE(boot.simCalls(u"Dial"_s).first().value(0).toString(), u"112"_s);
+        QVERIFY(boot.waitLog(u"UI on top: true"_s));
+        QTRY_COMPARE(stackingLayer(window), u"0"_s);
 
-        QDBusMessage hangup
-            = QDBusMessage::createMethodCall(QStringLiteral("org.ofono"), QLatin1String(Phone::Modem),
-                QStringLiteral("org.ofono.VoiceCallManager"), QStringLiteral("HangupAll"));
-        QCOMPARE(QDBusConnection::systemBus().call(hangup).type(), QDBusMessage::ReplyMessage);
-        QTRY_COMPARE(stackingLayer(window), QStringLiteral("3"));
+        const QDBusMessage hangup = boot.ofono.control(
+            QLatin1String(Phone::Modem), u"HangupAll"_s, {}, u"org.ofono.VoiceCallManager"_s);
+        QCOMPARE(hangup.type(), QDBusMessage::ReplyMessage);
+        QTRY_COMPARE(stackingLayer(window), u"3"_s);
         // The query is still there for the PIN.
         for (int i = 0; i < 3; ++i)
-            QVERIFY(XTools::key(window, QStringLiteral("BackSpace")));
-        QVERIFY(boot.seen().filter(QStringLiteral("Done")).isEmpty());
+            QVERIFY(XTools::key(window, u"BackSpace"_s));
+        QVERIFY(boot.seen().filter(u"Done"_s).isEmpty());
         QVERIFY(boot.enter(Pin));
-        QVERIFY(boot.waitFor(QStringLiteral("Done true")));
+        QVERIFY(boot.waitFor(u"Done true"_s));
     }
 
     // The old PIN is checked by the card itself before the new one is asked
@@ -294,28 +286,27 @@ private Q_SLOTS:
         QFETCH(bool, right);
         NotificationsMock notifications;
         QVERIFY(notifications.start());
-        Phone boot(sim({ { QStringLiteral("pin_locked"), true } }));
+        Phone boot(sim({ { u"pin_locked"_s, true } }));
         QVERIFY(readySim(boot, true));
-        QCOMPARE(boot.call(QStringLiteral("ChangePinCode")).type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(boot.call(u"ChangePinCode"_s).type(), QDBusMessage::ReplyMessage);
         QVERIFY(!boot.page().isEmpty());
         QVERIFY(boot.enter(right ? Pin : WrongPin));
         // Verified with the lock kept as it is: LockPin on a locked card.
-        QTRY_COMPARE(boot.simCalls(QStringLiteral("LockPin")),
-            (QList<QVariantList> { { QStringLiteral("pin"), right ? Pin : WrongPin } }));
+        QTRY_COMPARE(
+            boot.simCalls(u"LockPin"_s), (QList<QVariantList> { { u"pin"_s, right ? Pin : WrongPin } }));
         if (right) {
-            QVERIFY(boot.waitLog(QStringLiteral("\"Enter new PIN code\"")));
+            QVERIFY(boot.waitLog(u"\"Enter new PIN code\""_s));
             QVERIFY(boot.enter(NewPin));
-            QVERIFY(boot.waitLog(QStringLiteral("\"Re-enter new PIN code\"")));
+            QVERIFY(boot.waitLog(u"\"Re-enter new PIN code\""_s));
             QVERIFY(boot.enter(NewPin));
-            QTRY_COMPARE(boot.simCalls(QStringLiteral("ChangePin")),
-                (QList<QVariantList> { { QStringLiteral("pin"), Pin, NewPin } }));
+            QTRY_COMPARE(boot.simCalls(u"ChangePin"_s), (QList<QVariantList> { { u"pin"_s, Pin, NewPin } }));
         }
         QTRY_VERIFY(boot.page(false).isEmpty());
         QTRY_COMPARE(notifications.shown(),
-            QStringList { right ? QStringLiteral("PIN code changed|cellular.positive")
-                                : QStringLiteral("Incorrect PIN code|sim.error") });
+            QStringList {
+                right ? u"PIN code changed|cellular.positive"_s : u"Incorrect PIN code|sim.error"_s });
         if (!right)
-            QVERIFY(boot.simCalls(QStringLiteral("ChangePin")).isEmpty());
+            QVERIFY(boot.simCalls(u"ChangePin"_s).isEmpty());
         QVERIFY(boot.daemon.ping());
         // Not a boot query: no PIN query signals, no further token.
         QVERIFY(boot.seen().isEmpty());
@@ -344,32 +335,30 @@ private Q_SLOTS:
         QFETCH(QString, code);
         QFETCH(QString, method);
         QFETCH(int, result);
-        Phone boot(sim({ { QStringLiteral("pin_locked"), locked } }));
+        Phone boot(sim({ { u"pin_locked"_s, locked } }));
         QVERIFY(readySim(boot, locked));
-        QCOMPARE(boot.call(QStringLiteral("EnablePinQuery"), { enable }).type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(boot.call(u"EnablePinQuery"_s, { enable }).type(), QDBusMessage::ReplyMessage);
         if (!code.isEmpty())
             QVERIFY(boot.enter(code));
-        QVERIFY(boot.waitFor(QStringLiteral("Enabled %1").arg(result)));
+        QVERIFY(boot.waitFor(u"Enabled %1"_s.arg(result)));
         QCOMPARE(boot.simCalls(method).size(), code.isEmpty() ? 0 : 1);
         QTRY_VERIFY(boot.page(false).isEmpty());
 
         // The state as the card has it now, whatever the argument says.
-        QCOMPARE(boot.call(QStringLiteral("PinQueryState"), { QStringLiteral("anything") }).type(),
-            QDBusMessage::ReplyMessage);
-        QVERIFY(boot.waitFor(QStringLiteral("State %1").arg(result), code.isEmpty() ? 2 : 1));
-        QCOMPARE(boot.seen().filter(QStringLiteral("Enabled")),
-            QStringList { QStringLiteral("Enabled %1").arg(result) });
+        QCOMPARE(boot.call(u"PinQueryState"_s, { u"anything"_s }).type(), QDBusMessage::ReplyMessage);
+        QVERIFY(boot.waitFor(u"State %1"_s.arg(result), code.isEmpty() ? 2 : 1));
+        QCOMPARE(boot.seen().filter(u"Enabled"_s), QStringList { u"Enabled %1"_s.arg(result) });
         QVERIFY(boot.logKeepsSecret({ Pin, WrongPin }));
     }
 
     // Nothing to switch while the SIM still wants its PIN: refused at once.
     void enableRefusedWhileLocked()
     {
-        Phone boot(sim({ { QStringLiteral("pin_locked"), true } }));
+        Phone boot(sim({ { u"pin_locked"_s, true } }));
         QVERIFY(boot.start());
         QVERIFY(boot.fifo.waitForTokens(1));
-        QCOMPARE(boot.call(QStringLiteral("EnablePinQuery"), { true }).type(), QDBusMessage::ReplyMessage);
-        QVERIFY(boot.waitFor(QStringLiteral("Enabled -1")));
+        QCOMPARE(boot.call(u"EnablePinQuery"_s, { true }).type(), QDBusMessage::ReplyMessage);
+        QVERIFY(boot.waitFor(u"Enabled -1"_s));
         QVERIFY(boot.page(false).isEmpty());
     }
 
@@ -377,24 +366,21 @@ private Q_SLOTS:
     // is not at the console may not, and everybody hears the signals.
     void policy()
     {
-        Phone boot(sim({ { QStringLiteral("pin_locked"), false } }));
+        Phone boot(sim({ { u"pin_locked"_s, false } }));
         QVERIFY(readySim(boot, false));
         QProcess stranger;
         XTools::startAsNobody(stranger,
-            { QStringLiteral("gdbus"), QStringLiteral("call"), QStringLiteral("--system"),
-                QStringLiteral("--dest"), QStringLiteral("com.vexa.korva.pin"),
-                QStringLiteral("--object-path"), QStringLiteral("/com/vexa/korva/pin"),
-                QStringLiteral("--method"), QStringLiteral("com.vexa.korva.pin.PinCodeQuery.LaunchPinQuery"),
-                QStringLiteral("pin") });
+            { u"gdbus"_s, u"call"_s, u"--system"_s, u"--dest"_s, u"com.vexa.korva.pin"_s, u"--object-path"_s,
+                u"/com/vexa/korva/pin"_s, u"--method"_s, u"com.vexa.korva.pin.PinCodeQuery.LaunchPinQuery"_s,
+                u"pin"_s });
         QVERIFY(stranger.waitForFinished(20000));
         QVERIFY(stranger.exitCode() != 0);
         QVERIFY2(stranger.readAllStandardError().contains("AccessDenied"), "a stranger reached the service");
         QCOMPARE(boot.launch(), 0);
 
         QProcess listener;
-        XTools::startAsNobody(listener,
-            { QStringLiteral("gdbus"), QStringLiteral("monitor"), QStringLiteral("--system"),
-                QStringLiteral("--dest"), QStringLiteral("com.vexa.korva.pin") });
+        XTools::startAsNobody(
+            listener, { u"gdbus"_s, u"monitor"_s, u"--system"_s, u"--dest"_s, u"com.vexa.korva.pin"_s });
         QByteArray heard;
         auto hear = [&] {
             listener.waitForReadyRead(100);
@@ -402,11 +388,10 @@ private Q_SLOTS:
             return heard;
         };
         QTRY_VERIFY(hear().contains("is owned by"));
-        QCOMPARE(boot.call(QStringLiteral("PinQueryState"), { QStringLiteral("pin") }).type(),
-            QDBusMessage::ReplyMessage);
-        QVERIFY(boot.waitFor(QStringLiteral("State 1")));
+        QCOMPARE(boot.call(u"PinQueryState"_s, { u"pin"_s }).type(), QDBusMessage::ReplyMessage);
+        QVERIFY(boot.waitFor(u"State 1"_s));
         // The launch on a ready SIM showed nothing and ended nothing.
-        QCOMPARE(boot.seen(), QStringList { QStringLiteral("State 1") });
+        QCOMPARE(boot.seen(), QStringList { u"State 1"_s });
         QVERIFY(boot.page(false).isEmpty());
         QTRY_VERIFY(hear().contains("PinQueryStateCompleted (1,)"));
         listener.kill();

@@ -3,7 +3,6 @@
 
 #include <QDBusMetaType>
 #include <QDBusPendingCall>
-#include <QDeadlineTimer>
 #include <QTest>
 
 // The real daemon watching a simulated oFono: notes about the card and a
@@ -34,22 +33,9 @@ class TestWatcher : public QObject
     {
         if (seen.isEmpty())
             seen = call.section('|', 1);
-        QStringList parts = call.section('|', 0, 0).split(':');
-        QVariantList args;
-        for (const QString& a : parts.mid(1))
-            args << (a == "true" || a == "false" ? QVariant(a == "true")
-                    : a.toUInt()                 ? QVariant::fromValue(uchar(a.toUInt()))
-                                                 : QVariant(a));
         const int before = p.daemon.output().count(seen);
-        if (!p.sim(parts.first(), args))
-            return false;
-        QDeadlineTimer deadline(20000);
-        while (!seen.isEmpty() && p.daemon.output().count(seen) <= before) {
-            if (deadline.hasExpired())
-                return false;
-            p.daemon.process().waitForFinished(20);
-        }
-        return p.daemon.ping();
+        return p.ofono.step(call.section('|', 0, 0)) && (seen.isEmpty() || p.waitLog(seen, before + 1))
+            && p.daemon.ping();
     }
     static bool registration(Watched& p, const QString& statusMode)
     {

@@ -15,6 +15,8 @@
 #include <memory>
 #include <utility>
 
+using namespace Qt::StringLiterals;
+
 using namespace Cellular;
 using namespace Cellular::SIM;
 
@@ -26,33 +28,13 @@ class TestCellular : public QObject
 
 private:
     std::unique_ptr<MockService> m_ofono;
-    const QString m_modem = QStringLiteral("/ril_0");
+    const QString m_modem = u"/ril_0"_s;
 
     bool startOfono(const QVariantMap& params = {})
     {
-        m_ofono = std::make_unique<MockService>(
-            QStringLiteral("ofono_sim"), QStringLiteral("org.ofono"), MockService::SystemBus, params);
+        m_ofono
+            = std::make_unique<MockService>(u"ofono_sim"_s, u"org.ofono"_s, MockService::SystemBus, params);
         return m_ofono->start();
-    }
-
-    // "Method:arg:arg", false and numbers typed as the mock wants them.
-    bool control(const QString& step)
-    {
-        QStringList parts = step.split(QLatin1Char(':'));
-        const QString method = parts.takeFirst();
-        QVariantList args;
-        for (const QString& part : parts) {
-            bool isNumber = false;
-            const uint number = part.toUInt(&isNumber);
-            args << (part == QLatin1String("false")         ? QVariant(false)
-                    : !isNumber                             ? QVariant(part)
-                    : method == QLatin1String("SetRetries") ? QVariant::fromValue(uchar(number))
-                                                            : QVariant(number));
-        }
-        const QDBusMessage reply = m_ofono->control(QStringLiteral("/"), method, args);
-        if (reply.type() != QDBusMessage::ReplyMessage)
-            qWarning("%s: %s", qPrintable(step), qPrintable(reply.errorMessage()));
-        return reply.type() == QDBusMessage::ReplyMessage;
     }
 
     static int ask(SIMStatus& status)
@@ -72,7 +54,7 @@ private:
     // trip over the bus, then the events it queued.
     static void settle()
     {
-        QDBusConnection::systemBus().interface()->isServiceRegistered(QStringLiteral("org.freedesktop.DBus"));
+        QDBusConnection::systemBus().interface()->isServiceRegistered(u"org.freedesktop.DBus"_s);
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
     }
@@ -107,15 +89,15 @@ private Q_SLOTS:
         QTest::addColumn<int>("expected");
 
         const QVariantMap none;
-        const QVariantMap unlocked { { QStringLiteral("pin_locked"), false } };
+        const QVariantMap unlocked { { u"pin_locked"_s, false } };
         QTest::newRow("no oFono") << false << none << QStringList() << -1;
-        QTest::newRow("no modem") << true << QVariantMap { { QStringLiteral("modem_absent"), true } }
-                                  << QStringList() << -1;
+        QTest::newRow("no modem") << true << QVariantMap { { u"modem_absent"_s, true } } << QStringList()
+                                  << -1;
         QTest::newRow("SIM interface never up")
-            << true << QVariantMap { { QStringLiteral("power_fails"), true } } << QStringList() << 3;
+            << true << QVariantMap { { u"power_fails"_s, true } } << QStringList() << 3;
         QTest::newRow("SIM interface gone") << true << none << QStringList { "SetModemPowered:false" } << 3;
-        QTest::newRow("card out") << true << QVariantMap { { QStringLiteral("sim_present"), false } }
-                                  << QStringList() << 1;
+        QTest::newRow("card out") << true << QVariantMap { { u"sim_present"_s, false } } << QStringList()
+                                  << 1;
         QTest::newRow("card taken out") << true << none << QStringList { "SetSimPresent:false" } << 1;
         QTest::newRow("none") << true << unlocked << QStringList() << 0;
         QTest::newRow("pin") << true << none << QStringList() << 4;
@@ -146,10 +128,10 @@ private Q_SLOTS:
         if (!steps.isEmpty())
             QTRY_VERIFY(ask(status) != 3 && ask(status) != -1);
         for (const QString& step : steps) {
-            if (step == QLatin1String("Quit"))
+            if (step == "Quit"_L1)
                 m_ofono.reset();
             else
-                QVERIFY(control(step));
+                QVERIFY(m_ofono->step(step));
         }
         QTRY_COMPARE(ask(status), expected);
         // The card's identity can be read only from a card that is there.
@@ -178,15 +160,15 @@ private Q_SLOTS:
         QFETCH(QStringList, steps);
         QFETCH(int, status);
         QFETCH(int, mode);
-        QVERIFY(startOfono({ { QStringLiteral("pin_locked"), false },
-            { QStringLiteral("reg_status"), "searching" }, { QStringLiteral("reg_mode"), "manual" } }));
+        QVERIFY(startOfono(
+            { { u"pin_locked"_s, false }, { u"reg_status"_s, "searching" }, { u"reg_mode"_s, "manual" } }));
         NetworkRegistration registration;
         QTRY_COMPARE(registration.status(), 3);
         QCOMPARE(registration.mode(), 1);
         QSignalSpy statusSpy(&registration, &NetworkRegistration::statusWithRejectCodeChanged);
         QSignalSpy modeSpy(&registration, &NetworkRegistration::modeChanged);
         for (const QString& step : steps)
-            QVERIFY(control(step));
+            QVERIFY(m_ofono->step(step));
         QTRY_COMPARE(registration.status(), status);
         QTRY_COMPARE(registration.mode(), mode);
         // A denial never claims a reject cause: oFono gives none.
@@ -241,48 +223,46 @@ private Q_SLOTS:
 
         // The card asks for the PIN, for the PUK (no PIN tries left), for
         // nothing (its lock on or off), or its interface never comes up.
-        const bool puk = op == QLatin1String("verifyPUK");
-        const bool down = scenario == QLatin1String("SIM not up");
-        const bool ready = scenario.startsWith(QLatin1String("ready"));
-        const bool pin = op == QLatin1String("verifyPIN") && !ready;
-        QVariantMap params { { QStringLiteral("pin_locked"),
-                                 pin || scenario == QLatin1String("ready, locked") },
-            { QStringLiteral("power_fails"), down } };
+        const bool puk = op == "verifyPUK"_L1;
+        const bool down = scenario == "SIM not up"_L1;
+        const bool ready = scenario.startsWith("ready"_L1);
+        const bool pin = op == "verifyPIN"_L1 && !ready;
+        QVariantMap params { { u"pin_locked"_s, pin || scenario == "ready, locked"_L1 },
+            { u"power_fails"_s, down } };
         if (puk)
-            params.insert(QStringLiteral("pin_retries"), 0);
+            params.insert(u"pin_retries"_s, 0);
         SIMStatus status;
-        if (scenario != QLatin1String("oFono absent")) {
+        if (scenario != "oFono absent"_L1) {
             QVERIFY(startOfono(params));
-            QVERIFY(!ready || control(QStringLiteral("SetPinRequired:none")));
+            QVERIFY(!ready || m_ofono->step(u"SetPinRequired:none"_s));
             QTRY_COMPARE(ask(status), down ? 3 : puk ? 5 : pin ? 4 : 0);
         }
 
         const QString method = QHash<QString, QString> {
             { "verifyPIN", "EnterPin" }, { "verifyPUK", "ResetPin" }, { "changePIN", "ChangePin" },
             { "enablePINQuery", "LockPin" }, { "disablePINQuery", "UnlockPin" }
-        }.value(op, QStringLiteral("org.ofono.SimManager.GetProperties"));
-        if (scenario.contains(QLatin1String(".Error.")))
-            QVERIFY(control(QStringLiteral("SetNextError:%1:%2").arg(method, scenario)));
-        if (scenario == QLatin1String("oFono leaves mid-call"))
-            QVERIFY(control(QStringLiteral("ExitOnNextCall:") + method));
-        if (scenario == QLatin1String("hung"))
-            QVERIFY(control(QStringLiteral("SetReplyDelay:%1").arg(OfonoModem::CallTimeoutMs + 4000)));
+        }.value(op, u"org.ofono.SimManager.GetProperties"_s);
+        if (scenario.contains(".Error."_L1))
+            QVERIFY(m_ofono->step(u"SetNextError:%1:%2"_s.arg(method, scenario)));
+        if (scenario == "oFono leaves mid-call"_L1)
+            QVERIFY(m_ofono->step(u"ExitOnNextCall:"_s + method));
+        if (scenario == "hung"_L1)
+            QVERIFY(m_ofono->step(u"SetReplyDelay:%1"_s.arg(OfonoModem::CallTimeoutMs + 4000)));
 
         // The simulator's codes; reversed they are wrong, a digit short malformed.
-        QString code = puk ? QStringLiteral("12345678") : QStringLiteral("1234");
-        if (scenario == QLatin1String("wrong code"))
+        QString code = puk ? u"12345678"_s : u"1234"_s;
+        if (scenario == "wrong code"_L1)
             std::reverse(code.begin(), code.end());
-        if (scenario == QLatin1String("bad format"))
+        if (scenario == "bad format"_L1)
             code.chop(1);
-        const auto type = SIMSecurity::PINType(scenario == QLatin1String("other code type") ? 3 : 0);
+        const auto type = SIMSecurity::PINType(scenario == "other code type"_L1 ? 3 : 0);
 
         SIMSecurity security;
         SIMIdentity identity;
         const QHash<QString, std::function<void()>> calls {
             { "verifyPIN", [&] { security.verifyPIN(type, code); } },
-            { "verifyPUK",
-                [&] { security.verifyPUK(SIMSecurity::PukTypePuk, code, QStringLiteral("4321")); } },
-            { "changePIN", [&] { security.changePIN(type, code, QStringLiteral("5678")); } },
+            { "verifyPUK", [&] { security.verifyPUK(SIMSecurity::PukTypePuk, code, u"4321"_s); } },
+            { "changePIN", [&] { security.changePIN(type, code, u"5678"_s); } },
             { "enablePINQuery", [&] { security.enablePINQuery(type, code); } },
             { "disablePINQuery", [&] { security.disablePINQuery(type, code); } },
             { "pinAttemptsLeft", [&] { security.pinAttemptsLeft(type); } },
@@ -290,11 +270,11 @@ private Q_SLOTS:
             { "imsi", [&] { identity.imsi(); } },
         };
         // Each operation answers with the signal named after it.
-        QObject* owner = op == QLatin1String("imsi") ? static_cast<QObject*>(&identity) : &security;
+        QObject* owner = op == "imsi"_L1 ? static_cast<QObject*>(&identity) : &security;
         QSignalSpy spy(owner, signalNamed(owner, op.toLatin1() + "Complete"));
         QVERIFY(spy.isValid());
         calls.value(op)();
-        QVERIFY2(spy.isEmpty(), qPrintable(op + QStringLiteral(": completion delivered inside the call")));
+        QVERIFY2(spy.isEmpty(), qPrintable(op + u": completion delivered inside the call"_s));
         QVERIFY(spy.wait(OfonoModem::CallTimeoutMs + 5000));
         settle();
         QCOMPARE(spy.size(), 1);
@@ -304,7 +284,7 @@ private Q_SLOTS:
             QCOMPARE(result.first().toBool(), expected == 0);
         // A ready card has no EnterPin: the card checks the code while its
         // lock is kept as it is.
-        const QString lockCall = scenario.endsWith(QLatin1String("unlocked")) ? "UnlockPin" : "LockPin";
+        const QString lockCall = scenario.endsWith("unlocked"_L1) ? "UnlockPin" : "LockPin";
         if (ready)
             QCOMPARE(m_ofono->calls(m_modem, lockCall).size(), 1);
         // What the reads carry on success and on failure.
@@ -312,7 +292,7 @@ private Q_SLOTS:
             { "pinQueryState", { int(SIMSecurity::QueryDisabled), -1 } },
             { "imsi", { "244051234567890", "" } } };
         if (values.contains(op))
-            QCOMPARE(op == QLatin1String("imsi") ? result.first() : QVariant(result.first().toInt()),
+            QCOMPARE(op == "imsi"_L1 ? result.first() : QVariant(result.first().toInt()),
                 values[op].at(expected == 0 ? 0 : 1));
     }
 
@@ -327,7 +307,7 @@ private Q_SLOTS:
         CellularIf cellular;
         QSignalSpy statuses(&cellular, &CellularIf::statusComplete);
         settle();
-        QVERIFY2(m_ofono->calls(m_modem, QStringLiteral("GetProperties")).isEmpty() && statuses.isEmpty(),
+        QVERIFY2(m_ofono->calls(m_modem, u"GetProperties"_s).isEmpty() && statuses.isEmpty(),
             "the adapter's constructor asked for the SIM's state");
         const QList<QObject*> sources { cellular.findChild<SIMSecurity*>(),
             cellular.findChild<SIMStatus*>() };

@@ -17,6 +17,8 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 using Tarn::FeedbackClient;
 
 // The notifier and its feedback client with simulated notification server
@@ -26,8 +28,8 @@ class TestNotifier : public QObject
     Q_OBJECT
 
 private:
-    static const inline QString NotifyPath = QStringLiteral("/org/freedesktop/Notifications");
-    static const inline QString FeedbackPath = QStringLiteral("/org/sigxcpu/Feedback");
+    static const inline QString NotifyPath = u"/org/freedesktop/Notifications"_s;
+    static const inline QString FeedbackPath = u"/org/sigxcpu/Feedback"_s;
 
     static QList<Tarn::Banner*> banners()
     {
@@ -40,7 +42,7 @@ private:
 
     QList<uint> running()
     {
-        const QDBusMessage reply = m_feedbackd->control(FeedbackPath, QStringLiteral("GetRunning"));
+        const QDBusMessage reply = m_feedbackd->control(FeedbackPath, u"GetRunning"_s);
         return reply.type() == QDBusMessage::ReplyMessage
             ? qdbus_cast<QList<uint>>(reply.arguments().constFirst())
             : QList<uint> {};
@@ -48,11 +50,11 @@ private:
 
     bool finish(uint remote, uint reason = 0)
     {
-        return m_feedbackd->control(FeedbackPath, QStringLiteral("FinishFeedback"), { remote, reason }).type()
+        return m_feedbackd->control(FeedbackPath, u"FinishFeedback"_s, { remote, reason }).type()
             == QDBusMessage::ReplyMessage;
     }
 
-    QList<QVariantList> endCalls() { return m_feedbackd->calls(FeedbackPath, QStringLiteral("EndFeedback")); }
+    QList<QVariantList> endCalls() { return m_feedbackd->calls(FeedbackPath, u"EndFeedback"_s); }
 
     QScopedPointer<NotificationsMock> m_notifications;
     QScopedPointer<FeedbackdMock> m_feedbackd;
@@ -60,7 +62,7 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        QFile theme(QCoreApplication::applicationDirPath() + QStringLiteral("/theme/korva.qss"));
+        QFile theme(QCoreApplication::applicationDirPath() + u"/theme/korva.qss"_s);
         QVERIFY(theme.open(QIODevice::ReadOnly));
         qApp->setStyleSheet(QString::fromUtf8(theme.readAll()));
     }
@@ -103,16 +105,16 @@ private Q_SLOTS:
     {
         QFETCH(QString, server);
         QFETCH(QString, text);
-        if (server == QLatin1String("refused"))
-            m_notifications->control(NotifyPath, QStringLiteral("SetRefuse"), { true });
-        else if (server == QLatin1String("hung"))
+        if (server == "refused"_L1)
+            m_notifications->control(NotifyPath, u"SetRefuse"_s, { true });
+        else if (server == "hung"_L1)
             QVERIFY(m_notifications->freeze(true));
-        else if (server == QLatin1String("string")) {
-            m_notifications->control(NotifyPath, QStringLiteral("AddMethod"),
-                { QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"),
-                    QStringLiteral("susssasa{sv}i"), QStringLiteral("s"), QStringLiteral("ret = 'x'") });
-            QTest::ignoreMessage(QtWarningMsg,
-                QRegularExpression(QStringLiteral("Notify: expected arguments \\(u\\), got \\(s\\)")));
+        else if (server == "string"_L1) {
+            m_notifications->control(NotifyPath, u"AddMethod"_s,
+                { u"org.freedesktop.Notifications"_s, u"Notify"_s, u"susssasa{sv}i"_s, u"s"_s,
+                    u"ret = 'x'"_s });
+            QTest::ignoreMessage(
+                QtWarningMsg, QRegularExpression(u"Notify: expected arguments \\(u\\), got \\(s\\)"_s));
         }
 
         Notifier notifier;
@@ -120,7 +122,7 @@ private Q_SLOTS:
         timer.start();
         notifier.showNotification(text, KorvaFeedback::CellularPositive);
         QVERIFY2(timer.elapsed() < 5 * Tarn::Notification::ReplyTimeoutMs, "publishing wait is unbounded");
-        if (server == QLatin1String("up") || text.isEmpty()) {
+        if (server == "up"_L1 || text.isEmpty()) {
             QCOMPARE(m_notifications->notes().size(), text.isEmpty() ? 0 : 1);
             QCoreApplication::processEvents();
             QVERIFY(banners().isEmpty());
@@ -138,7 +140,7 @@ private Q_SLOTS:
         QVERIFY2(label->heightForWidth(label->width()) <= label->height(), "banner title is cut");
 
         // A tap dismisses it (its timer stopped, so only the tap can), or else time does.
-        if (server != QLatin1String("hung")) {
+        if (server != "hung"_L1) {
             banner->findChild<QTimer*>()->stop();
             QVERIFY(XTools::click(banner->geometry().center().x(), banner->geometry().center().y()));
         }
@@ -165,7 +167,7 @@ private Q_SLOTS:
         QSignalSpy spies[] = { QSignalSpy(&client, &FeedbackClient::eventPlayFinished),
             QSignalSpy(&client, &FeedbackClient::eventPlayStopped),
             QSignalSpy(&client, &FeedbackClient::eventPlayError) };
-        const quint32 id = client.play(QStringLiteral("sim.error"));
+        const quint32 id = client.play(u"sim.error"_s);
         QTRY_COMPARE(running().size(), 1);
         const uint remote = running().constFirst();
         // Ends of plays never issued are ignored, so is a second end.
@@ -219,8 +221,8 @@ private Q_SLOTS:
         // feedbackd numbers its plays its own way (the mock from 1000).
         for (const QVariantList& end : endCalls())
             QVERIFY2(end.value(0).toUInt() >= 1000,
-                qPrintable(QStringLiteral("EndFeedback(%1) names our own id, not feedbackd's")
-                               .arg(end.value(0).toUInt())));
+                qPrintable(
+                    u"EndFeedback(%1) names our own id, not feedbackd's"_s.arg(end.value(0).toUInt())));
         const qsizetype left = plays.size() - ends;
         QTRY_COMPARE(notifier.runningEvents().size(), left);
         QTRY_COMPARE(running().size(), left);
@@ -248,7 +250,7 @@ private Q_SLOTS:
         QFETCH(bool, hung);
         FeedbackClient client;
         QSignalSpy errors(&client, &FeedbackClient::eventPlayError);
-        const quint32 playing = client.play(QStringLiteral("query_strong"));
+        const quint32 playing = client.play(u"query_strong"_s);
         QTRY_COMPARE(running().size(), 1);
         if (hung) {
             QVERIFY(m_feedbackd->freeze(true));
@@ -259,8 +261,8 @@ private Q_SLOTS:
         }
         QElapsedTimer timer;
         timer.start();
-        const quint32 first = client.play(QStringLiteral("sim.error"));
-        const quint32 second = client.play(QStringLiteral("sim.error"));
+        const quint32 first = client.play(u"sim.error"_s);
+        const quint32 second = client.play(u"sim.error"_s);
         client.stop(second);
         QVERIFY2(timer.elapsed() < FeedbackClient::CallTimeoutMs / 2, "play() waited for feedbackd");
         QVERIFY2(errors.isEmpty(), "error delivered from inside play()");

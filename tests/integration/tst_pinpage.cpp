@@ -22,6 +22,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // The PIN page on a real X server, driven through the wrapper as the query
 // engine does: the hints the window manager reads, the status bar the theme
 // decides on, escape, and the field and keypad as the user touches them.
@@ -34,12 +36,12 @@ class TestPinPage : public QObject
     Q_OBJECT
 
 private:
-    const QString Title = QStringLiteral("Enter PIN code");
-    const QString NoBar = QStringLiteral("pinNoStatusBar");
-    const QString BarNoMenu = QStringLiteral("pinStatusBarNoMenu");
+    const QString Title = u"Enter PIN code"_s;
+    const QString NoBar = u"pinNoStatusBar"_s;
+    const QString BarNoMenu = u"pinStatusBarNoMenu"_s;
     // Stacking layer, cannot-minimise and skip-taskbar; empty: not set.
-    const QStringList AboveAll { QStringLiteral("3"), QStringLiteral("3"), QStringLiteral("3") };
-    const QStringList Normal { QStringLiteral("0"), QString(), QString() };
+    const QStringList AboveAll { u"3"_s, u"3"_s, u"3"_s };
+    const QStringList Normal { u"0"_s, QString(), QString() };
 
     QueryManager* manager = nullptr;
 
@@ -61,10 +63,7 @@ private:
         return ui.queryPage()->componentDisplayMode(Tarn::ApplicationPage::EscapeButton)
             == Tarn::ApplicationPage::Show;
     }
-    static QWidget* menu(KorvadWin* w)
-    {
-        return w->statusBar()->findChild<QWidget*>(QStringLiteral("statusBarMenu"));
-    }
+    static QWidget* menu(KorvadWin* w) { return w->statusBar()->findChild<QWidget*>(u"statusBarMenu"_s); }
     static QStringList hints(QWidget* w)
     {
         QStringList values;
@@ -84,7 +83,7 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        QFile qss(QCoreApplication::applicationDirPath() + QStringLiteral("/theme/korva.qss"));
+        QFile qss(QCoreApplication::applicationDirPath() + u"/theme/korva.qss"_s);
         QVERIFY(qss.open(QIODevice::ReadOnly));
         qApp->setStyleSheet(QString::fromUtf8(qss.readAll()));
     }
@@ -99,7 +98,7 @@ private Q_SLOTS:
     {
         UiWrapper ui;
         ui.appear(true, true);
-        ui.setHintText(QStringLiteral("hint"));
+        ui.setHintText(u"hint"_s);
         ui.setForced(false);
         ui.hideStatusBar(true);
         ui.closeUi();
@@ -111,7 +110,7 @@ private Q_SLOTS:
         PinUiWidget* first = ui.entryWidget();
         QVERIFY(first);
         QVERIFY(!ui.queryPage());
-        ui.setTitle(QStringLiteral("Incorrect PIN code"), true);
+        ui.setTitle(u"Incorrect PIN code"_s, true);
         QCOMPARE(ui.entryWidget(), first);
         QVERIFY(first->codeField()->isTitleError());
     }
@@ -198,7 +197,7 @@ private Q_SLOTS:
         QCOMPARE(second->styleName(), QString());
         QVERIFY(ui.isVisible());
         QTest::keyClick(second, Qt::Key_4);
-        QCOMPARE(ui.code(), QStringLiteral("4"));
+        QCOMPARE(ui.code(), u"4"_s);
         QTRY_VERIFY(!first);
         QCOMPARE(back.count(), 0);
 
@@ -219,15 +218,15 @@ private Q_SLOTS:
         QSignalSpy over(&w, &PinUiWidget::maxLengthExeeded);
         QSignalSpy changed(&w, &PinUiWidget::textChanged);
         w.setMaxLen(4);
-        press(w, QStringLiteral("1234"));
+        press(w, u"1234"_s);
         QTest::keyClick(w.codeField()->editLine(), Qt::Key_5);
-        QCOMPARE(w.text(), QStringLiteral("1234"));
+        QCOMPARE(w.text(), u"1234"_s);
         // Relayed from the event loop, not from inside the keypad's click.
         QVERIFY2(changed.isEmpty(), "text change relayed synchronously, not queued");
         QVERIFY2(over.isEmpty(), "length refusal relayed synchronously, not queued");
         QTRY_COMPARE(over.count(), 1);
         QTRY_COMPARE(changed.count(), 4);
-        QCOMPARE(changed.last().first().toString(), QStringLiteral("1234"));
+        QCOMPARE(changed.last().first().toString(), u"1234"_s);
     }
 
     // An emergency number shows while it is typed; the code is masked again
@@ -237,16 +236,14 @@ private Q_SLOTS:
         PinUiWidget w;
         w.maskCode(true);
         w.resetMode();
-        press(w, QStringLiteral("112"));
+        press(w, u"112"_s);
         w.setEmergencyMode(true, false);
         QVERIFY(w.codeField()->isClearText());
-        QCOMPARE(Tarn::StylableWidget::styleName(w.emergencyButton()),
-            QStringLiteral("korvaEmergencyButtonActive"));
+        QCOMPARE(Tarn::StylableWidget::styleName(w.emergencyButton()), u"korvaEmergencyButtonActive"_s);
         w.setEmergencyMode(false, false);
         QVERIFY(!w.codeField()->isClearText());
-        QCOMPARE(
-            Tarn::StylableWidget::styleName(w.emergencyButton()), QStringLiteral("korvaEmergencyButton"));
-        w.setErrorText(QStringLiteral("Wrong"));
+        QCOMPARE(Tarn::StylableWidget::styleName(w.emergencyButton()), u"korvaEmergencyButton"_s);
+        w.setErrorText(u"Wrong"_s);
         QVERIFY(w.codeField()->isTitleError());
         QVERIFY(!w.codeField()->isClearText());
         w.setTitleText(Title);
@@ -261,7 +258,7 @@ private Q_SLOTS:
         QSignalSpy cancel(&w, &PinUiWidget::cancelReleased);
         QSignalSpy clicked(&w, &PinUiWidget::uiClicked);
         QTest::mouseClick(w.okButton(), Qt::LeftButton);
-        press(w, QStringLiteral("5"));
+        press(w, u"5"_s);
         QTest::mouseClick(w.cancelButton(), Qt::LeftButton);
         QTest::mouseClick(w.emergencyButton(), Qt::LeftButton);
         QCOMPARE(enter.count(), 1);
@@ -269,14 +266,14 @@ private Q_SLOTS:
         QCOMPARE(clicked.count(), 4);
 
         QWidget* edit = w.codeField()->editLine();
-        QTest::keyClicks(edit, QStringLiteral("2a3-"));
-        QCOMPARE(w.text(), QStringLiteral("523"));
+        QTest::keyClicks(edit, u"2a3-"_s);
+        QCOMPARE(w.text(), u"523"_s);
         QTest::keyClick(edit, Qt::Key_Backspace);
         QTest::keyClick(edit, Qt::Key_Return);
         QTest::keyClick(edit, Qt::Key_Enter);
         QCOMPARE(enter.count(), 3);
-        QCOMPARE(w.codeField()->insert(QStringLiteral("4x")), false);
-        QCOMPARE(w.text(), QStringLiteral("52"));
+        QCOMPARE(w.codeField()->insert(u"4x"_s), false);
+        QCOMPARE(w.text(), u"52"_s);
     }
 
     // Focus that follows the window becoming active is not the user's touch.
@@ -307,11 +304,11 @@ private Q_SLOTS:
     void provisioningPinWipedWithItsSheet()
     {
         auto* sheet = new ProvisioningPinSheet;
-        auto* field = sheet->findChild<Tarn::TextEdit*>(QStringLiteral("provisioningPin"));
+        auto* field = sheet->findChild<Tarn::TextEdit*>(u"provisioningPin"_s);
         QVERIFY(field);
         QCOMPARE(field->echoMode(), QLineEdit::Password);
-        QTest::keyClicks(field, QStringLiteral("8642"));
-        QCOMPARE(sheet->pinCode(), QStringLiteral("8642"));
+        QTest::keyClicks(field, u"8642"_s);
+        QCOMPARE(sheet->pinCode(), u"8642"_s);
         QSignalSpy changed(field, &QLineEdit::textChanged);
         delete sheet;
         QCOMPARE(changed.size(), 1);
@@ -424,7 +421,7 @@ private Q_SLOTS:
         manager->createUi(qtTrId(KorvaText::PinQueryTitle), false);
         UiWrapper* ui = manager->uiWrapper();
         QSignalSpy typed(ui, &UiWrapper::codeChanged);
-        ui->entryWidget()->codeField()->insert(QStringLiteral("2468"));
+        ui->entryWidget()->codeField()->insert(u"2468"_s);
         QTRY_COMPARE(typed.size(), 1);
         manager->clearCode(true);
         QCoreApplication::processEvents();

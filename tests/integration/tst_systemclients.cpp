@@ -22,6 +22,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using Cellular::SIM::SIMStatus;
 
 // The clients of the device mode service and of oFono's call manager against
@@ -38,8 +40,7 @@ private:
 
     static MockService* pavo(const QVariantMap& params = {})
     {
-        return new MockService(
-            QStringLiteral("pavo"), QStringLiteral("com.vexa.pavo"), MockService::SystemBus, params);
+        return new MockService(u"pavo"_s, u"com.vexa.pavo"_s, MockService::SystemBus, params);
     }
 
     static QList<Tarn::Dialog*> shown(const char* name)
@@ -65,8 +66,8 @@ private:
     {
         if (m_ofono)
             return true;
-        m_ofono.reset(new MockService(QStringLiteral("ofono_sim"), QStringLiteral("org.ofono"),
-            MockService::SystemBus, { { QStringLiteral("online"), false } }));
+        m_ofono.reset(new MockService(
+            u"ofono_sim"_s, u"org.ofono"_s, MockService::SystemBus, { { u"online"_s, false } }));
         return m_ofono->start();
     }
 
@@ -76,7 +77,7 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        m_locale.installTrCatalog(QStringLiteral("cellular-adaptation"));
+        m_locale.installTrCatalog(u"cellular-adaptation"_s);
         Tarn::Locale::setDefault(&m_locale);
     }
 
@@ -94,12 +95,12 @@ private Q_SLOTS:
     {
         QFETCH(uint, bits);
         QFETCH(bool, offline);
-        QScopedPointer<MockService> mock(pavo({ { QStringLiteral("radio_states"), bits } }));
+        QScopedPointer<MockService> mock(pavo({ { u"radio_states"_s, bits } }));
         QVERIFY(mock->start());
         PavoIf client;
         QCOMPARE(client.isOffline(), offline);
         QCOMPARE(client.isOffline(), offline);
-        QCOMPARE(mock->calls(QLatin1String(Request), QStringLiteral("get_radio_states")).size(), 1);
+        QCOMPARE(mock->calls(QLatin1String(Request), u"get_radio_states"_s).size(), 1);
     }
 
     void touchScreenUnlock()
@@ -111,12 +112,11 @@ private Q_SLOTS:
         QVERIFY(lock.setState(SystemState::TouchScreenLock::Unlocked));
         QVERIFY(finished.wait());
         QCOMPARE(finished.takeFirst().at(1).toBool(), true);
-        const QDBusMessage mode = mock->control(QLatin1String(Request), QStringLiteral("GetTklockMode"));
-        QCOMPARE(mode.arguments().value(0).toString(), QStringLiteral("unlocked"));
+        const QDBusMessage mode = mock->control(QLatin1String(Request), u"GetTklockMode"_s);
+        QCOMPARE(mode.arguments().value(0).toString(), u"unlocked"_s);
 
         mock->stop();
-        QTest::ignoreMessage(
-            QtWarningMsg, QRegularExpression(QStringLiteral("^Touch screen lock: can't set")));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^Touch screen lock: can't set"_s));
         QVERIFY(lock.setState(SystemState::TouchScreenLock::Unlocked));
         QVERIFY(finished.wait());
         QCOMPARE(finished.takeFirst().at(1).toBool(), false);
@@ -125,12 +125,12 @@ private Q_SLOTS:
     // The question brings its own catalogue without losing the daemon's.
     void offlineQuestionKeepsDaemonTexts()
     {
-        QScopedPointer<MockService> mock(pavo({ { QStringLiteral("radio_states"), 0u } }));
+        QScopedPointer<MockService> mock(pavo({ { u"radio_states"_s, 0u } }));
         QVERIFY(mock->start());
         Korvad core;
         core.startDaemon();
         QCOMPARE(shown("offlineQuestion").size(), 1);
-        QCOMPARE(qtTrId(KorvaText::ErrorTitle), QStringLiteral("Error"));
+        QCOMPARE(qtTrId(KorvaText::ErrorTitle), u"Error"_s);
         QVERIFY(qtTrId(KorvaText::OfflineQuestion).endsWith(QLatin1Char('?')));
         shown("offlineQuestion").first()->disappear();
         QTRY_COMPARE(core.offlineState(), 1);
@@ -190,9 +190,8 @@ private Q_SLOTS:
         QVERIFY(ofonoUp());
         Emergency::CallHandler handler;
         // 112 and 911 even before the modem's own numbers are known; nothing near them.
-        QVERIFY(handler.isEmergencyNumber(QStringLiteral("112"))
-            && handler.isEmergencyNumber(QStringLiteral("911")));
-        QTRY_VERIFY(handler.emergencyNumbers().contains(QStringLiteral("999")));
+        QVERIFY(handler.isEmergencyNumber(u"112"_s) && handler.isEmergencyNumber(u"911"_s));
+        QTRY_VERIFY(handler.emergencyNumbers().contains(u"999"_s));
         for (const char* number : { "1234", "11", "1120", "" })
             QVERIFY2(!handler.isEmergencyNumber(QLatin1String(number)), number);
         QWidget page;
@@ -202,36 +201,32 @@ private Q_SLOTS:
         Emergency::CodeField* field = dialer->codeField();
         QPushButton* call = dialer->keypad()->button(Emergency::Keypad::RightBottom);
         auto lit = [call] {
-            return call->property("styleName").toString() == QLatin1String("EmergencyDialerCallButtonActive");
+            return call->property("styleName").toString() == "EmergencyDialerCallButtonActive"_L1;
         };
-        m_ofono->clearCalls(QStringLiteral("/ril_0"));
+        m_ofono->clearCalls(u"/ril_0"_s);
 
         QTest::keyClicks(field->editLine(), QString(20, QLatin1Char('5')));
         QCOMPARE(field->text(), QString(16, QLatin1Char('5')));
         field->clear();
-        QTest::keyClicks(field->editLine(), QStringLiteral("1234"));
+        QTest::keyClicks(field->editLine(), u"1234"_s);
         QVERIFY2(!lit(), "call key lit for a number that is no emergency number");
         QTest::mouseClick(call, Qt::LeftButton);
         QVERIFY(!field->hintText().isEmpty());
         field->clear();
-        QTest::keyClicks(field->editLine(), QStringLiteral("999"));
+        QTest::keyClicks(field->editLine(), u"999"_s);
         QVERIFY2(lit(), "call key dark for an emergency number");
         QVERIFY(dialer);
-        QVERIFY(m_ofono->calls(QStringLiteral("/ril_0"), QStringLiteral("Dial")).isEmpty());
+        QVERIFY(m_ofono->calls(u"/ril_0"_s, u"Dial"_s).isEmpty());
 
         QSignalSpy started(&handler, &Emergency::CallHandler::callStarted);
         QSignalSpy done(&handler, &Emergency::CallHandler::callDone);
         QTest::mouseClick(call, Qt::LeftButton);
         QVERIFY(started.wait(5000));
-        QCOMPARE(m_ofono->calls(QStringLiteral("/ril_0"), QStringLiteral("Dial")),
-            (QList<QVariantList> { { QStringLiteral("999"), QString() } }));
+        QCOMPARE(m_ofono->calls(u"/ril_0"_s, u"Dial"_s), (QList<QVariantList> { { u"999"_s, QString() } }));
         QVERIFY(handler.isCallActive());
         QVERIFY2(
             QTest::qWaitFor([&] { return dialer.isNull(); }), "dialer stays open after the call started");
-        QCOMPARE(m_ofono
-                     ->control(QStringLiteral("/ril_0"), QStringLiteral("HangupAll"), {},
-                         QStringLiteral("org.ofono.VoiceCallManager"))
-                     .type(),
+        QCOMPARE(m_ofono->control(u"/ril_0"_s, u"HangupAll"_s, {}, u"org.ofono.VoiceCallManager"_s).type(),
             QDBusMessage::ReplyMessage);
         QVERIFY(done.wait(5000));
         QCOMPARE(started.count(), 1);
@@ -245,15 +240,14 @@ private Q_SLOTS:
         Emergency::CallHandler handler;
         QSignalSpy failed(&handler, &Emergency::CallHandler::callFailed);
         QSignalSpy started(&handler, &Emergency::CallHandler::callStarted);
-        m_ofono->clearCalls(QStringLiteral("/ril_0"));
-        handler.startEmergencyCall(QStringLiteral("1234"));
+        m_ofono->clearCalls(u"/ril_0"_s);
+        handler.startEmergencyCall(u"1234"_s);
         QTRY_COMPARE(failed.count(), 1);
-        QVERIFY(m_ofono->calls(QStringLiteral("/ril_0"), QStringLiteral("Dial")).isEmpty());
-        m_ofono->control(QStringLiteral("/"), QStringLiteral("SetNextError"),
-            { QStringLiteral("Dial"), QStringLiteral("org.ofono.Error.Failed") });
-        handler.startEmergencyCall(QStringLiteral("911"));
+        QVERIFY(m_ofono->calls(u"/ril_0"_s, u"Dial"_s).isEmpty());
+        m_ofono->control(u"/"_s, u"SetNextError"_s, { u"Dial"_s, u"org.ofono.Error.Failed"_s });
+        handler.startEmergencyCall(u"911"_s);
         QTRY_COMPARE(failed.count(), 2);
-        QCOMPARE(m_ofono->calls(QStringLiteral("/ril_0"), QStringLiteral("Dial")).size(), 1);
+        QCOMPARE(m_ofono->calls(u"/ril_0"_s, u"Dial"_s).size(), 1);
         QCOMPARE(started.count(), 0);
     }
 };

@@ -13,6 +13,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 // The log outputs, and the boot-stage tokens the real application object
 // writes for the init system.
 class TestLogOutput : public QObject
@@ -41,7 +43,7 @@ private Q_SLOTS:
 
     void init()
     {
-        m_log = m_dir.filePath(QStringLiteral("korvad-%1.log").arg(QTest::currentTestFunction()));
+        m_log = m_dir.filePath(u"korvad-%1.log"_s.arg(QTest::currentTestFunction()));
         QFile::remove(m_log);
         qputenv("KORVAD_LOG_FILE", QFile::encodeName(m_log));
         qInstallMessageHandler(LogOutput::fileHandler);
@@ -68,30 +70,30 @@ private Q_SLOTS:
         QFETCH(QByteArray, file);
         QFETCH(QByteArray, uptime);
         const QMessageLogContext context;
-        LogOutput::fileHandler(QtMsgType(type), context, QStringLiteral("m"));
+        LogOutput::fileHandler(QtMsgType(type), context, u"m"_s);
         const QByteArray line = read(m_log);
         QCOMPARE(line.mid(line.indexOf('\t')), "\t" + file + ": m\n");
         QVERIFY2(line.contains(QByteArray::number(QDate::currentDate().year())), line.constData()); // dated
 
         // Standard error into a file for the one line.
-        const QString errPath = m_dir.filePath(QStringLiteral("stderr"));
+        const QString errPath = m_dir.filePath(u"stderr"_s);
         const int saved = ::dup(STDERR_FILENO);
         const int fd = ::open(QFile::encodeName(errPath).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         ::dup2(fd, STDERR_FILENO);
-        LogOutput::uptimeHandler(QtMsgType(type), context, QStringLiteral("m"));
+        LogOutput::uptimeHandler(QtMsgType(type), context, u"m"_s);
         std::fflush(stderr);
         ::dup2(saved, STDERR_FILENO);
         ::close(fd);
         ::close(saved);
         const QString written = QString::fromLocal8Bit(read(errPath));
         const QRegularExpression form(
-            QStringLiteral("^\\d+\\.\\d\\d\\t\\[korvad\\]\\t%1: m\\n$").arg(QLatin1String(uptime)));
+            u"^\\d+\\.\\d\\d\\t\\[korvad\\]\\t%1: m\\n$"_s.arg(QLatin1String(uptime)));
         QVERIFY2(form.match(written).hasMatch(), qPrintable(written));
     }
 
     void appendsAndKeepsPrivate()
     {
-        QVERIFY(std::system(qPrintable(QStringLiteral("umask 077; echo earlier > '%1'").arg(m_log))) == 0);
+        QVERIFY(std::system(qPrintable(u"umask 077; echo earlier > '%1'"_s.arg(m_log))) == 0);
         qWarning("later");
         QVERIFY(read(m_log).startsWith("earlier\n") && read(m_log).endsWith("\tW: later\n"));
 
@@ -113,18 +115,17 @@ private Q_SLOTS:
     void refusedLogFiles()
     {
         QFETCH(QString, kind);
-        if (kind == QLatin1String("other owner") && ::geteuid() != 0)
+        if (kind == "other owner"_L1 && ::geteuid() != 0)
             QSKIP("only root can give a file to another user");
         const QByteArray log = QFile::encodeName(m_log);
-        const QString victim
-            = kind == QLatin1String("other owner") ? m_log : m_dir.filePath(QStringLiteral("victim"));
+        const QString victim = kind == "other owner"_L1 ? m_log : m_dir.filePath(u"victim"_s);
         QFile file(victim);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("untouched") && file.flush());
         const QByteArray target = QFile::encodeName(victim);
-        const int made = kind == QLatin1String("symlink") ? ::symlink(target.constData(), log.constData())
-            : kind == QLatin1String("hardlink")           ? ::link(target.constData(), log.constData())
-            : kind == QLatin1String("fifo")               ? ::mkfifo(log.constData(), 0600)
-                                                          : ::chown(log.constData(), 65534, 65534);
+        const int made = kind == "symlink"_L1 ? ::symlink(target.constData(), log.constData())
+            : kind == "hardlink"_L1           ? ::link(target.constData(), log.constData())
+            : kind == "fifo"_L1               ? ::mkfifo(log.constData(), 0600)
+                                              : ::chown(log.constData(), 65534, 65534);
         QCOMPARE(made, 0);
         qWarning("secret");
         QVERIFY(!LogOutput::appendToLogFile("line\n"));
@@ -137,12 +138,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("logged");
-        QTest::newRow("forged line") << QStringLiteral("failed\n1 Jan 2026 10:00:00\tW: all good")
+        QTest::newRow("forged line") << u"failed\n1 Jan 2026 10:00:00\tW: all good"_s
                                      << QByteArray("failed\\n1 Jan 2026 10:00:00\\tW: all good");
         QTest::newRow("terminal escapes")
-            << QStringLiteral("a\x1b[2Jb\rc\x7f\u0085") << QByteArray("a\\x1b[2Jb\\rc\\x7f\\x85");
+            << u"a\x1b[2Jb\rc\x7f\u0085"_s << QByteArray("a\\x1b[2Jb\\rc\\x7f\\x85");
         QTest::newRow("the daemon's own marker")
-            << QStringLiteral("\n\n** KORVA_READY in x") << QByteArray("\n\n** KORVA_READY in x");
+            << u"\n\n** KORVA_READY in x"_s << QByteArray("\n\n** KORVA_READY in x");
         const QString huge(1 << 20, QLatin1Char('e'));
         QTest::newRow("huge") << huge
                               << QByteArray(LogOutput::MaxMessageLength, 'e')
@@ -153,7 +154,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QFETCH(QByteArray, logged);
-        LogOutput::select({ QStringLiteral("-filelog") });
+        LogOutput::select({ u"-filelog"_s });
         qWarning("%s", qPrintable(text));
         const QByteArray line = read(m_log);
         QCOMPARE(line.mid(line.indexOf('\t')), "\tW: " + logged + '\n');
@@ -173,17 +174,17 @@ private Q_SLOTS:
     {
         QFETCH(QString, kind);
         QTemporaryDir dir;
-        const QString fifo = dir.filePath(QStringLiteral("it's $(touch pwned) ;x"));
+        const QString fifo = dir.filePath(u"it's $(touch pwned) ;x"_s);
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
         const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDWR | O_NONBLOCK);
-        const QString path = kind == QLatin1String("fifo") ? fifo : dir.filePath(QStringLiteral("upstart"));
-        if (kind == QLatin1String("file"))
-            QVERIFY(std::system(qPrintable(QStringLiteral("echo keep > '%1'").arg(path))) == 0);
-        else if (kind == QLatin1String("link"))
+        const QString path = kind == "fifo"_L1 ? fifo : dir.filePath(u"upstart"_s);
+        if (kind == "file"_L1)
+            QVERIFY(std::system(qPrintable(u"echo keep > '%1'"_s.arg(path))) == 0);
+        else if (kind == "link"_L1)
             QVERIFY(QFile::link(fifo, path));
         qputenv("KORVAD_UPSTART_FIFO", path.toLocal8Bit());
 
-        if (kind == QLatin1String("fifo")) {
+        if (kind == "fifo"_L1) {
             // Done first: ready is still owed; done is not written again.
             m_app->updateUpstart(false, true);
             m_app->updateUpstart(true, true);
@@ -195,12 +196,12 @@ private Q_SLOTS:
         const ssize_t n = ::read(reader, buf, sizeof buf);
         ::close(reader);
         QCOMPARE(QByteArray(buf, qMax<ssize_t>(n, 0)),
-            QByteArray(kind == QLatin1String("fifo") ? "PIN_CODE_DONE\nKORVA_READY\n" : ""));
+            QByteArray(kind == "fifo"_L1 ? "PIN_CODE_DONE\nKORVA_READY\n" : ""));
         QFile left(path);
-        QCOMPARE(left.exists() || QFileInfo(path).isSymLink(), kind != QLatin1String("missing"));
-        if (kind == QLatin1String("file"))
+        QCOMPARE(left.exists() || QFileInfo(path).isSymLink(), kind != "missing"_L1);
+        if (kind == "file"_L1)
             QVERIFY(left.open(QIODevice::ReadOnly) && left.readAll() == "keep\n");
-        QVERIFY(!QFile::exists(QStringLiteral("pwned")));
+        QVERIFY(!QFile::exists(u"pwned"_s));
     }
 };
 

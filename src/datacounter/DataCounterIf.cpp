@@ -16,6 +16,7 @@
 #include <QDBusAbstractInterface>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDate>
 #include <QLabel>
 #include <QRegularExpression>
@@ -124,7 +125,8 @@ void DataCounterIf::show_error_note(const QString& errorMessage)
 
 QString DataCounterIf::megabytesText(const DataAmount& amount) const
 {
-    return locale().formatNumber(amount.megabytes());
+    // Always one decimal, "12.0" as well as "12.5", in the locale's digits.
+    return locale().formatNumber(amount.megabytes(), 1);
 }
 
 void DataCounterIf::confirmRoaming()
@@ -132,7 +134,8 @@ void DataCounterIf::confirmRoaming()
     KTRACE();
     QString info;
     const DataAmount step = DataAmount::fromConfValue(
-        confValue(GeneralPrefix + QStringLiteral("gprs_roaming_notification_period"), this));
+        confValue(GeneralPrefix + QStringLiteral("gprs_roaming_notification_period"), this))
+                                .clamped();
     if (!step.isZero())
         info = qtTrId("qtn_cell_roaming_dialog_warning_info").arg(megabytesText(step));
     const QString question = qtTrId("qtn_cell_roaming_dialog_question");
@@ -306,16 +309,34 @@ void DataCounterIf::handleConnectionStatus(const QString& st, uint sa, const QSt
         return;
     }
     // Every connection reported while listening is asked to go down; the
-    // proxy stays until one of them reports that it is.
-    const QDBusMessage reply
-        = m_nexo->call(QStringLiteral("disconnect_req"), DisconnectFlags, st, sa, si, nt, na, ni);
+    // proxy stays until one of them reports that it is. The calls go out in
+    // the order of the reports without waiting: a daemon that never answers
+    // must not hold the screen for a timeout per connection.
+    if (m_pendingDisconnects >= MaxPendingDisconnects) {
+        if (m_pendingDisconnects++ == MaxPendingDisconnects)
+            qWarning("connectivity daemon: %d disconnections unanswered; further reports not acted on",
+                MaxPendingDisconnects);
+        return;
+    }
+    ++m_pendingDisconnects;
+    auto* watcher = new QDBusPendingCallWatcher(
+        m_nexo->asyncCall(QStringLiteral("disconnect_req"), DisconnectFlags, st, sa, si, nt, na, ni), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+        [this](QDBusPendingCallWatcher* w) { disconnectAnswered(w); });
+}
+
+void DataCounterIf::disconnectAnswered(QDBusPendingCallWatcher* watcher)
+{
+    watcher->deleteLater();
+    // The count past the limit only marks that the warning was given.
+    m_pendingDisconnects = qMin(m_pendingDisconnects, int(MaxPendingDisconnects)) - 1;
+    const QDBusMessage reply = watcher->reply();
     switch (reply.type()) {
     case QDBusMessage::ErrorMessage:
         qDebug().noquote() << "error reply:" << reply.errorName();
         break;
     case QDBusMessage::ReplyMessage:
-        // The proxy pads an empty reply with one invalid value.
-        if (reply.signature().isEmpty())
+        if (reply.arguments().isEmpty())
             qDebug() << "args:" << 0 << "is:"
                      << "kissa";
         else
@@ -367,13 +388,23 @@ QString DataCounterIf::localDateString(const QString& text)
 {
     if (text == QLatin1String(CountersNever))
         return QString();
+    // Exactly day.month.year in plain digits, a real day of a year a counter
+    // can have been reset in; anything else shows no date, as an unset one.
     const QStringList parts = text.split(QLatin1Char('.'));
-    if (parts.size() <= 2)
+    if (parts.size() != 3)
         return QString();
-    bool dayOk = false, monthOk = false, yearOk = false;
-    const QDate date(parts.at(2).toInt(&yearOk), parts.at(1).toInt(&monthOk), parts.at(0).toInt(&dayOk));
-    // Out-of-range parts make no date at all, as an unset one.
-    if (!dayOk || !monthOk || !yearOk || !date.isValid() || date.year() < 1)
+    int numbers[3];
+    for (int i = 0; i < 3; ++i) {
+        const QString& part = parts.at(i);
+        if (part.isEmpty() || part.size() > (i == 2 ? 4 : 2))
+            return QString();
+        for (QChar c : part)
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return QString();
+        numbers[i] = part.toInt();
+    }
+    const QDate date(numbers[2], numbers[1], numbers[0]);
+    if (!date.isValid() || date.year() < MinResetYear)
         return QString();
     return locale().formatDateTime(
         QDateTime(date, QTime(0, 0)), Tarn::Locale::DateMedium, Tarn::Locale::TimeNone);

@@ -9,6 +9,7 @@
 
 class DataAmount;
 class QDBusAbstractInterface;
+class QDBusPendingCallWatcher;
 class QLabel;
 namespace Tarn {
 class Dialog;
@@ -53,6 +54,11 @@ public:
     // Longest wait for the connectivity daemon per call; it answers from
     // memory, and a hung one must not freeze the screen for D-Bus's 25 s.
     static constexpr int NexoTimeoutMs = 3000;
+    // disconnect_req calls waiting for their answer; reports past this are
+    // logged once and dropped, so a flood of them cannot pile up calls.
+    static constexpr int MaxPendingDisconnects = 16;
+    // Reset dates before this year are no date a counter can carry.
+    static constexpr int MinResetYear = 1970;
 
     // Registers `parent` on the system bus with this adaptor.
     explicit DataCounterIf(QObject* parent);
@@ -85,6 +91,7 @@ private:
     void getConnectionStatus();
     void disconnectNexo();
     void disableAutoConnect();
+    void disconnectAnswered(QDBusPendingCallWatcher* watcher);
     QString megabytesText(const DataAmount& amount) const;
 
     QDBusAbstractInterface* m_nexo = nullptr;
@@ -93,4 +100,5 @@ private:
     QPointer<QLabel> m_textLabel;
     Cellular::SIM::SIMIdentity* m_simIdentity = nullptr;
     uint m_pendingActions = 0;
+    int m_pendingDisconnects = 0;
 };

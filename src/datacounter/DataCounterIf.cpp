@@ -336,7 +336,7 @@ void DataCounterIf::disconnectAnswered(QDBusPendingCallWatcher* watcher)
         qDebug().noquote() << "error reply:" << reply.errorName();
         break;
     case QDBusMessage::ReplyMessage:
-        if (reply.arguments().isEmpty())
+        if (reply.signature().isEmpty())
             qDebug() << "args:" << 0 << "is:"
                      << "kissa";
         else

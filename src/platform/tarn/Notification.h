@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 class QDBusMessage;
-#include <QString>
 
 namespace Tarn {
 

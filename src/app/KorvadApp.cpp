@@ -2,6 +2,7 @@
 
 #include "Korvad.h"
 #include "LogOutput.h"
+#include "SystemdNotifier.h"
 #include <common/Vocabulary.h>
 
 #include <notify/Notifier.h>
@@ -18,6 +19,7 @@
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 extern char** environ;
 
@@ -35,6 +37,11 @@ KorvadApp::KorvadApp(int& argc, char** argv)
     LogOutput::syslogInfo("started");
     LogOutput::select(arguments());
     qDebug("Start korvad process ");
+    // A GUI on the user's display has no business holding root's rights.
+    if (::geteuid() == 0)
+        qWarning("korvad runs as root: run it as the phone's user, a member of the korvad group");
+    m_systemd = new SystemdNotifier(this);
+    m_systemd->status("Checking the modem");
     setPrestartMode(Tarn::Application::LazyShutdownMultiWindow);
     setQuitOnLastWindowClosed(false);
     loadStyleSheet(QStringLiteral("korva.qss"));
@@ -63,6 +70,7 @@ void KorvadApp::startDaemon()
     if (modemFailure) {
         qDebug("Modem failure: korvad is zombie.");
         LogOutput::syslogInfo("Modem failure: korvad is zombie.");
+        m_systemd->status("Modem failure: only its error is shown");
         setApplicationName(applicationName() + QStringLiteral(" ZOMBIE"));
         KTRACE() << "application name:" << applicationName();
         m_zombie = true;
@@ -122,10 +130,13 @@ void KorvadApp::updateUpstart(bool ready, bool done)
     KTRACE() << "req:" << ready << done << " - already updated:" << readyReported << doneReported;
     if (ready && !readyReported) {
         readyReported = true;
+        // systemd first: a fifo nobody reads would hold it back.
+        m_systemd->ready("Ready; PIN stage running");
         writeToken("KORVA_READY");
     }
     if (done && !doneReported) {
         doneReported = true;
+        m_systemd->pinStageOver();
         writeToken("PIN_CODE_DONE");
     }
 }

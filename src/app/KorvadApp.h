@@ -3,9 +3,11 @@
 #include <platform/tarn/Application.h>
 
 class Korvad;
+class SystemdNotifier;
 
 // The daemon's application object: checks the modem once at start, creates
-// the core, and reports the two boot stages to the init system's fifo.
+// the core, and reports the two boot stages to the init system's fifo and,
+// when a unit started it, to systemd.
 class KorvadApp : public Tarn::Application
 {
     Q_OBJECT
@@ -46,6 +48,7 @@ private:
     void showModemFailure();
 
     Korvad* daemon = nullptr;
+    SystemdNotifier* m_systemd = nullptr;
     bool modemFailure = false;
     bool readyReported = false;
     bool doneReported = false;

@@ -41,7 +41,14 @@ QString DaemonProcess::logFile() const
 bool DaemonProcess::start(const QStringList& arguments)
 {
     m_process.setProcessEnvironment(m_env);
-    m_process.start(qEnvironmentVariable("KORVAD_BINARY"), arguments);
+    const QString binary = qEnvironmentVariable("KORVAD_BINARY");
+    const QString user = qEnvironmentVariable("KORVA_RUN_AS");
+    if (user.isEmpty())
+        m_process.start(binary, arguments);
+    else
+        m_process.start(u"setpriv"_s,
+            QStringList { u"--reuid"_s, user, u"--regid"_s, user, u"--init-groups"_s, u"--"_s, binary }
+                + arguments);
     return m_process.waitForStarted();
 }
 

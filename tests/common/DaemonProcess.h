@@ -7,6 +7,7 @@
 
 // The real korvad binary, started on the test's buses with its fifo and log
 // file redirected into a temporary folder; its standard error is collected.
+// KORVAD_BINARY names the binary; KORVA_RUN_AS a user to run it as.
 class DaemonProcess
 {
 public:

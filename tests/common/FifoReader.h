@@ -20,6 +20,11 @@ public:
     QStringList tokens() const { return m_tokens; }
     bool waitForTokens(int count, int timeoutMs = 20000);
 
+    // The service manager's side, for a daemon a unit would start: a datagram
+    // socket to name in NOTIFY_SOCKET, and the messages it received.
+    QString notifySocket();
+    QStringList notices() const { return m_notices; }
+
 Q_SIGNALS:
     void tokenRead(const QString& token);
 
@@ -32,4 +37,6 @@ private:
     QSocketNotifier* m_notifier = nullptr;
     QByteArray m_buffer;
     QStringList m_tokens;
+    int m_notifyFd = -1;
+    QStringList m_notices;
 };

@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 // The PIN query service, each flow a user meets: the boot's PIN stage (the
@@ -70,11 +72,19 @@ private:
     }
 
 private Q_SLOTS:
+    // Also as a unit would start it: systemd hears each stage, READY=1 with
+    // KORVA_READY, and the PIN stage's end starts the target others wait for.
     void bootPin()
     {
+        MockService manager(u"systemd_user"_s, u"org.freedesktop.systemd1"_s, MockService::SessionBus);
+        QVERIFY(manager.start());
         Phone boot(sim());
+        boot.daemon.environment().insert(u"NOTIFY_SOCKET"_s, boot.fifo.notifySocket());
         QVERIFY(boot.start());
         launchToPage(boot);
+        const QStringList readyNotices { u"STATUS=Checking the modem"_s,
+            u"READY=1\nSTATUS=Ready; PIN stage running"_s };
+        QTRY_COMPARE(boot.fifo.notices(), readyNotices);
         // Another launch while the query runs changes nothing.
         QCOMPARE(boot.launch(), 0);
         QVERIFY(boot.enter(WrongPin));
@@ -82,8 +92,16 @@ private Q_SLOTS:
         QVERIFY(boot.waitLog(u"2 attempts left"_s));
         QVERIFY(!boot.page(false).isEmpty());
         QCOMPARE(boot.seen(), QStringList { u"Shown"_s });
+        QCOMPARE(boot.fifo.notices(), readyNotices);
+        QVERIFY(manager.calls(u"/org/freedesktop/systemd1"_s, u"StartUnit"_s).isEmpty());
         QVERIFY(boot.enter(Pin));
         expectDone(boot, true);
+        QTRY_COMPARE(boot.fifo.notices(), readyNotices + QStringList { u"STATUS=PIN stage over"_s });
+        QTRY_COMPARE(manager.calls(u"/org/freedesktop/systemd1"_s, u"StartUnit"_s),
+            (QList<QVariantList> { { u"korvad-pin-done.target"_s, u"replace"_s } }));
+        // Only a daemon that really runs as root is told off for it.
+        const bool asRoot = ::geteuid() == 0 && !qEnvironmentVariableIsSet("KORVA_RUN_AS");
+        QCOMPARE(boot.daemon.output().count("korvad runs as root"_L1), asRoot ? 1 : 0);
         QCOMPARE(boot.seen(), (QStringList { u"Shown"_s, u"Done true"_s }));
         QCOMPARE(boot.simCalls(u"EnterPin"_s).size(), 2);
         QCOMPARE(boot.simCalls(u"EnterPin"_s).last(), (QVariantList { u"pin"_s, Pin }));

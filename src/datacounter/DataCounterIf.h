@@ -27,7 +27,9 @@ class SIMIdentity;
 // (com.vexa.nexo2) and then switches off data roaming or the home access
 // point's autoconnect.
 //
-// One dialog at a time: a request while it is open only replaces its texts.
+// One dialog at a time: a request while it is open (or waiting for the
+// screen) only replaces its texts. The answer comes later, from the event
+// loop; nothing here waits for the user.
 class DataCounterIf : public QDBusAbstractAdaptor
 {
     Q_OBJECT
@@ -85,7 +87,12 @@ private Q_SLOTS:
     void imsiComplete(const QString& imsi, Cellular::SIM::SIMError error);
 
 private:
-    bool showDialog(const QString& title, const QString& text);
+    // Opens the dialog for `request` (a warning type, or the roaming
+    // question); answered() takes the user's answer.
+    void ask(const QString& request, const QString& title, const QString& text);
+    void showDialog(const QString& title, const QString& text);
+    void answered(int result);
+    void closeAtExit();
     static bool shuttingDown();
     void updateDialog(const QString& title, const QString& text);
     void getConnectionStatus();
@@ -96,6 +103,8 @@ private:
 
     QDBusAbstractInterface* m_nexo = nullptr;
     QPointer<Tarn::Dialog> m_dialog;
+    // What the open dialog asks for.
+    QString m_request;
     QPointer<QLabel> m_titleLabel;
     QPointer<QLabel> m_textLabel;
     Cellular::SIM::SIMIdentity* m_simIdentity = nullptr;

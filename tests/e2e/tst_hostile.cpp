@@ -73,6 +73,7 @@ class TestHostile : public QObject
         s_next(type, context, message);
     }
 
+    QList<bool> m_roaming;
     QScopedPointer<MockService> m_callOfono { new MockService(
         "ofono_sim", "org.ofono", MockService::SystemBus) };
 
@@ -351,6 +352,33 @@ private Q_SLOTS:
         QVERIFY(!boot.seen().contains(u"Done true"_s));
         QVERIFY(boot.logKeepsSecret({ u"13572468"_s }));
     }
+
+    // Other programs' questions take neither the input nor the place of the
+    // boot's PIN page: one already open steps aside when the page comes, a
+    // new one waits, and both come up once the PIN has been taken.
+    void questionsWaitForPinPage()
+    {
+        Phone boot({ { u"pin"_s, u"2468"_s } });
+        QVERIFY(boot.start());
+        QVERIFY(QDBusConnection::systemBus().connect(u"com.vexa.korva_ui"_s, u"/com/vexa/korva_ui"_s,
+            u"com.vexa.korva_ui"_s, u"roaming"_s, this, SLOT(onRoaming(bool))));
+        const QString roaming = u"Allow data roaming"_s;
+        QVERIFY(Phone::send(u"com.vexa.korva_ui"_s, u"show_roaming_dlg"_s));
+        QCOMPARE(XTools::findWindows(roaming, true).size(), 1);
+        QCOMPARE(boot.launch(), 1);
+        QVERIFY(boot.waitFor(u"Shown"_s));
+        QVERIFY(Phone::send(u"com.vexa.oma_cp_ui"_s, u"pin_query_req"_s, { false }));
+        QVERIFY(boot.waitLog(u"appearSystemwide"_s));
+        const QString questions = roaming + u"|^Settings PIN code$"_s;
+        QVERIFY(XTools::findWindows(questions, false).isEmpty());
+
+        QVERIFY(boot.enter(u"2468"_s));
+        QVERIFY2(boot.waitFor(u"Done true"_s), qPrintable(boot.daemon.output().right(3000)));
+        QTRY_COMPARE(XTools::findWindows(questions, false).size(), 2);
+        QVERIFY(XTools::key(XTools::findWindows(roaming, false).value(0), u"Return"_s));
+        QTRY_COMPARE(m_roaming, QList<bool> { true });
+    }
+    void onRoaming(bool yes) { m_roaming << yes; }
 
     void init()
     {

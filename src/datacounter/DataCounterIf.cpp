@@ -352,7 +352,9 @@ void DataCounterIf::imsiComplete(const QString& imsi, Cellular::SIM::SIMError er
         return;
     // The IMSI becomes part of a key path: anything but an IMSI's digits
     // could name another key.
-    static const QRegularExpression imsiDigits(QStringLiteral("^[0-9]{5,15}$"));
+    // Anchored: "$" alone also matches before a final newline.
+    static const QRegularExpression imsiDigits(
+        QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{5,15}")));
     if (!imsiDigits.match(imsi).hasMatch()) {
         qWarning("SIM identity is not an IMSI (%lld characters); autoconnect left as it is",
             qlonglong(imsi.size()));

@@ -90,8 +90,9 @@ QString shortened(const QString& text)
 
 } // namespace
 
-DataCounterIf::DataCounterIf(QObject* parent)
+DataCounterIf::DataCounterIf(QObject* parent, FeedbackPlayer playFeedback)
     : QDBusAbstractAdaptor(parent)
+    , m_playFeedback(std::move(playFeedback))
 {
     QDBusConnection bus = QDBusConnection::systemBus();
     if (bus.registerObject(QLatin1String(Path), parent, QDBusConnection::ExportAdaptors)) {
@@ -100,23 +101,21 @@ DataCounterIf::DataCounterIf(QObject* parent)
     } else {
         qWarning() << "failed to register systemBus object" << Path;
     }
-    connect(
-        this, &DataCounterIf::doConfirmRoaming, this, &DataCounterIf::confirmRoaming, Qt::QueuedConnection);
-    connect(
-        this, &DataCounterIf::doConfirmContinue, this, &DataCounterIf::confirmContinue, Qt::QueuedConnection);
 }
 
 void DataCounterIf::show_roaming_dlg()
 {
     KTRACE();
-    Q_EMIT doConfirmRoaming();
+    // Queued: the bus call is answered before the dialog runs.
+    QMetaObject::invokeMethod(this, &DataCounterIf::confirmRoaming, Qt::QueuedConnection);
 }
 
 void DataCounterIf::show_error_note(const QString& errorMessage)
 {
     KTRACE() << shortened(errorMessage);
     if (errorMessage == HomeWarning || errorMessage == RoamingWarning)
-        Q_EMIT doConfirmContinue(errorMessage);
+        QMetaObject::invokeMethod(
+            this, [this, errorMessage] { confirmContinue(errorMessage); }, Qt::QueuedConnection);
     else
         qWarning().noquote() << "Unexpected error received:"
                              << QLatin1Char('"') + shortened(errorMessage) + QLatin1Char('"');
@@ -169,7 +168,8 @@ void DataCounterIf::confirmContinue(const QString& type)
                           .arg(total, date);
     }
     qDebug() << "details.length()" << details.size();
-    Q_EMIT NGFEvent(KorvaFeedback::WarningStrong);
+    if (m_playFeedback)
+        m_playFeedback(KorvaFeedback::WarningStrong);
 
     const QString question = qtTrId("qtn_cell_warning_dialog_question");
     if (m_dialog) {

@@ -7,6 +7,7 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
+#include <QFile>
 #include <QTest>
 #include <QXmlStreamReader>
 
@@ -88,39 +89,85 @@ class TestHostile : public QObject
         return system ? QDBusConnection::systemBus() : QDBusConnection::sessionBus();
     }
 
-    // Every method of the object at `path` and of those below it.
-    static void introspect(bool system, const QString& service, const QString& path, QList<Method>& out)
+    // The members an introspection text declares, as "i.m(in)(out)" for a
+    // method and "i.s(args)" for a signal (D-Bus's own interfaces left out);
+    // its methods are added to `methods` with `where`'s bus, service and path.
+    static QSet<QString> members(
+        const QString& text, QList<Method>* methods, QStringList* children, const Method& where)
     {
-        const QDBusMessage reply = bus(system).call(QDBusMessage::createMethodCall(
-            service, path, u"org.freedesktop.DBus.Introspectable"_s, u"Introspect"_s));
-        if (reply.signature() != "s"_L1)
-            return;
-        QXmlStreamReader xml(reply.arguments().constFirst().toString());
-        QString interface;
-        QStringList children;
-        bool inMethod = false;
+        QSet<QString> found;
+        QXmlStreamReader xml(text);
+        QString interface, member, in, out;
+        bool inMethod = false, inSignal = false;
         while (!xml.atEnd()) {
             const auto token = xml.readNext();
-            inMethod &= !(token == QXmlStreamReader::EndElement && xml.name() == "method"_L1);
+            if (token == QXmlStreamReader::EndElement
+                && (xml.name() == "method"_L1 || xml.name() == "signal"_L1)) {
+                if (!interface.startsWith("org.freedesktop.DBus."_L1))
+                    found << interface + QLatin1Char('.') + member + u"(%1)"_s.arg(in)
+                            + (inMethod ? u"(%1)"_s.arg(out) : QString());
+                inMethod = inSignal = false;
+            }
             if (token != QXmlStreamReader::StartElement)
                 continue;
             const auto attr
                 = [&](const char* a) { return xml.attributes().value(QLatin1String(a)).toString(); };
-            if (xml.name() == "node"_L1 && !attr("name").isEmpty())
-                children << attr("name");
+            if (xml.name() == "node"_L1 && !attr("name").isEmpty() && children)
+                *children << attr("name");
             else if (xml.name() == "interface"_L1)
                 interface = attr("name");
-            else if (xml.name() == "method"_L1 && !interface.startsWith("org.freedesktop.DBus."_L1)) {
-                out.append({ system, service, path, interface, attr("name"), {} });
-                inMethod = true;
-            } else if (inMethod && xml.name() == "arg"_L1 && attr("direction") != "out"_L1)
-                out.last().in << attr("type");
-            else if (inMethod && attr("name") == "org.freedesktop.DBus.Method.NoReply"_L1)
-                out.last().noReply = attr("value") == "true"_L1;
+            else if (xml.name() == "method"_L1 || xml.name() == "signal"_L1) {
+                member = attr("name");
+                in.clear();
+                out.clear();
+                inMethod = xml.name() == "method"_L1;
+                inSignal = !inMethod;
+                if (inMethod && methods && !interface.startsWith("org.freedesktop.DBus."_L1))
+                    methods->append({ where.system, where.service, where.path, interface, member, {} });
+            } else if (xml.name() == "arg"_L1 && (inMethod || inSignal)) {
+                const bool output = inMethod && attr("direction") == "out"_L1;
+                (output ? out : in) += attr("type");
+                if (inMethod && !output && methods && !interface.startsWith("org.freedesktop.DBus."_L1))
+                    methods->last().in << attr("type");
+            } else if (inMethod && methods && attr("name") == "org.freedesktop.DBus.Method.NoReply"_L1)
+                methods->last().noReply = attr("value") == "true"_L1;
         }
-        for (const QString& child : children)
-            introspect(system, service, (path == "/"_L1 ? QString() : path) + QLatin1Char('/') + child, out);
+        return found;
     }
+
+    // Every method of the object at `path` and of those below it; returns
+    // the members all of them declare.
+    static QSet<QString> introspect(
+        bool system, const QString& service, const QString& path, QList<Method>& out)
+    {
+        const QDBusMessage reply = bus(system).call(QDBusMessage::createMethodCall(
+            service, path, u"org.freedesktop.DBus.Introspectable"_s, u"Introspect"_s));
+        if (reply.signature() != "s"_L1)
+            return {};
+        QStringList children;
+        QSet<QString> found = members(reply.arguments().constFirst().toString(), &out, &children,
+            { system, service, path, {}, {}, {} });
+        for (const QString& child : children)
+            found += introspect(
+                system, service, (path == "/"_L1 ? QString() : path) + QLatin1Char('/') + child, out);
+        return found;
+    }
+
+    // What korvad documents of its own services in data/dbus/.
+    static QSet<QString> documented()
+    {
+        QSet<QString> found;
+        for (const char* name : { "com.vexa.korva.pin.PinCodeQuery", "com.vexa.korva_ui",
+                 "com.vexa.korvad.Application", "com.vexa.oma_cp_ui" }) {
+            QFile file(
+                qEnvironmentVariable("KORVA_SOURCE_DIR") + u"/data/dbus/%1.xml"_s.arg(QLatin1String(name)));
+            if (file.open(QIODevice::ReadOnly))
+                found += members(QString::fromUtf8(file.readAll()), nullptr, nullptr, Method());
+        }
+        return found;
+    }
+
+    QSet<QString> m_heard;
 
     // A value of another D-Bus type than `type`.
     static QVariant wrongValue(const QString& type)
@@ -170,24 +217,22 @@ private Q_SLOTS:
         const QList<QPair<bool, QString>> services { { false, u"com.vexa.korvad"_s },
             { false, u"com.vexa.korva.settings"_s }, { true, u"com.vexa.korva.pin"_s },
             { true, u"com.vexa.korva_ui"_s }, { true, u"com.vexa.oma_cp_ui"_s } };
+        // Exactly the documented members are exported: nothing internal (a
+        // response slot, a helper, a signal between two of its objects) is
+        // reachable or heard on a bus.
+        const QSet<QString> declared = documented();
         QList<Method> methods;
+        QSet<QString> exported;
         for (const auto& [system, service] : services) {
             QVERIFY2(bus(system).interface()->isServiceRegistered(service), qPrintable(service));
-            introspect(system, service, u"/"_s, methods);
+            exported += introspect(system, service, u"/"_s, methods);
         }
-        // Exactly the documented methods are reachable: nothing internal
-        // (a response slot, a helper) is exported by accident.
-        QSet<QString> exported;
-        for (const Method& m : methods)
-            exported << m.interface + QLatin1Char('.') + m.name;
-        const QSet<QString> documented { u"com.vexa.korvad.Application.Release"_s,
-            u"com.vexa.korva.pin.PinCodeQuery.ChangePinCode"_s,
-            u"com.vexa.korva.pin.PinCodeQuery.PinQueryState"_s,
-            u"com.vexa.korva.pin.PinCodeQuery.EnablePinQuery"_s,
-            u"com.vexa.korva.pin.PinCodeQuery.LaunchPinQuery"_s, u"com.vexa.korva_ui.show_roaming_dlg"_s,
-            u"com.vexa.korva_ui.show_error_note"_s, u"com.vexa.oma_cp_ui.iap_select_req"_s,
-            u"com.vexa.oma_cp_ui.pin_query_req"_s, u"com.vexa.oma_cp_ui.notification_req"_s };
-        QCOMPARE(exported, documented);
+        QCOMPARE(exported, declared);
+        for (bool system : { true, false })
+            for (const char* iface : { "com.vexa.korva.pin.PinCodeQuery", "com.vexa.korva_ui",
+                     "com.vexa.oma_cp_ui", "com.vexa.korvad.Application" })
+                QVERIFY(
+                    bus(system).connect({}, {}, QLatin1String(iface), {}, this, SLOT(heard(QDBusMessage))));
         const QString settingsBefore = dconfDump();
         const int windowsBefore = XTools::findWindows(u"."_s, false).size();
 
@@ -241,6 +286,15 @@ private Q_SLOTS:
             }
 
         QVERIFY(daemon.ping());
+        // A round trip on the system bus: its signals sent before are here.
+        QCOMPARE(bus(true)
+                     .call(QDBusMessage::createMethodCall(u"com.vexa.korva_ui"_s, u"/"_s,
+                         u"org.freedesktop.DBus.Introspectable"_s, u"Introspect"_s))
+                     .type(),
+            QDBusMessage::ReplyMessage);
+        QCoreApplication::processEvents();
+        QVERIFY(!m_heard.isEmpty());
+        QCOMPARE(m_heard - declared, QSet<QString>());
         QCOMPARE(daemon.process().state(), QProcess::Running);
         daemon.stop();
         // A huge value from a peer never becomes a huge log line.
@@ -272,8 +326,15 @@ private Q_SLOTS:
         QVERIFY(boot.logKeepsSecret({ u"13572468"_s }));
     }
 
+    void heard(const QDBusMessage& signal)
+    {
+        m_heard << signal.interface() + QLatin1Char('.') + signal.member()
+                + u"(%1)"_s.arg(signal.signature());
+    }
+
     void init()
     {
+        m_heard.clear();
         s_refusals = 0;
         s_next = qInstallMessageHandler(count);
     }

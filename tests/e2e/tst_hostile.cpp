@@ -332,6 +332,64 @@ private Q_SLOTS:
                 + u"(%1)"_s.arg(signal.signature());
     }
 
+    // A second user on the enforcing bus: the data counter's questions and
+    // the provisioning sheets are for root's services to ask, and signals
+    // shaped like korvad's answers are korvad's to send.
+    void secondUser()
+    {
+        Phone phone;
+        QVERIFY(phone.start());
+        const auto asNobody = [](const QStringList& command) {
+            QProcess process;
+            XTools::startAsNobody(process, command);
+            process.waitForFinished(20000);
+            return process.readAllStandardError() + process.readAllStandardOutput();
+        };
+        const QList<QStringList> calls { { u"com.vexa.korva_ui"_s, u"show_roaming_dlg"_s },
+            { u"com.vexa.korva_ui"_s, u"show_error_note"_s, u"home_notification"_s },
+            { u"com.vexa.oma_cp_ui"_s, u"iap_select_req"_s, u"['a']"_s, u"['b']"_s },
+            { u"com.vexa.oma_cp_ui"_s, u"pin_query_req"_s, u"false"_s },
+            { u"com.vexa.oma_cp_ui"_s, u"notification_req"_s, u"settings_received"_s } };
+        for (const QStringList& c : calls) {
+            const QString path = QLatin1Char('/') + QString(c[0]).replace(QLatin1Char('.'), QLatin1Char('/'));
+            const QByteArray answer
+                = asNobody(QStringList { u"gdbus"_s, u"call"_s, u"--system"_s, u"--dest"_s, c[0],
+                               u"--object-path"_s, path, u"--method"_s, c[0] + QLatin1Char('.') + c[1] }
+                    + c.mid(2));
+            QVERIFY2(answer.contains("AccessDenied"), qPrintable(c[1] + u": "_s + QString::fromUtf8(answer)));
+        }
+
+        // Forged answers, then a harmless signal from the same connection:
+        // once that is here, the forged ones would have been too.
+        const QList<QPair<const char*, const char*>> forged { { "com.vexa.korva.pin.PinCodeQuery",
+                                                                  "PinQueryDone" },
+            { "com.vexa.korva.pin.PinCodeQuery", "PinQueryEnabled" }, { "com.vexa.oma_cp_ui", "pin_sig" },
+            { "com.vexa.oma_cp_ui", "iap_selected" }, { "com.vexa.korva_ui", "roaming" },
+            { "org.example.Probe", "End" } };
+        for (const auto& [iface, member] : forged)
+            QVERIFY(QDBusConnection::systemBus().connect(
+                {}, {}, QLatin1String(iface), QLatin1String(member), this, SLOT(heard(QDBusMessage))));
+        const QByteArray sent = asNobody({ u"/usr/bin/python3"_s, u"-c"_s, uR"(import dbus
+bus = dbus.SystemBus()
+for iface, member, sig, args in [
+        ('com.vexa.korva.pin.PinCodeQuery', 'PinQueryDone', 'b', [True]),
+        ('com.vexa.korva.pin.PinCodeQuery', 'PinQueryEnabled', 'i', [0]),
+        ('com.vexa.oma_cp_ui', 'pin_sig', 's', ['1234']),
+        ('com.vexa.oma_cp_ui', 'iap_selected', 'ss', ['a', 'b']),
+        ('com.vexa.korva_ui', 'roaming', 'b', [True]),
+        ('org.example.Probe', 'End', '', [])]:
+    msg = dbus.lowlevel.SignalMessage('/' + iface.replace('.', '/'), iface, member)
+    if sig:
+        msg.append(*args, signature=sig)
+    bus.send_message(msg)
+bus.flush()
+print('sent'))"_s });
+        QVERIFY2(sent.contains("sent"), sent.constData());
+        QTRY_VERIFY(m_heard.contains(u"org.example.Probe.End()"_s));
+        QCOMPARE(m_heard, QSet<QString> { u"org.example.Probe.End()"_s });
+        QVERIFY(phone.daemon.ping());
+    }
+
     void init()
     {
         m_heard.clear();

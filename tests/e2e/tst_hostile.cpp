@@ -332,9 +332,10 @@ private Q_SLOTS:
                 + u"(%1)"_s.arg(signal.signature());
     }
 
-    // A second user on the enforcing bus: the data counter's questions and
-    // the provisioning sheets are for root's services to ask, and signals
-    // shaped like korvad's answers are korvad's to send.
+    // A second user, not at the console, on the enforcing bus: the PIN
+    // query, the data counter's questions and the provisioning sheets are
+    // for root's services to ask, and signals shaped like korvad's answers
+    // are korvad's to send.
     void secondUser()
     {
         Phone phone;
@@ -349,7 +350,8 @@ private Q_SLOTS:
             { u"com.vexa.korva_ui"_s, u"show_error_note"_s, u"home_notification"_s },
             { u"com.vexa.oma_cp_ui"_s, u"iap_select_req"_s, u"['a']"_s, u"['b']"_s },
             { u"com.vexa.oma_cp_ui"_s, u"pin_query_req"_s, u"false"_s },
-            { u"com.vexa.oma_cp_ui"_s, u"notification_req"_s, u"settings_received"_s } };
+            { u"com.vexa.oma_cp_ui"_s, u"notification_req"_s, u"settings_received"_s },
+            { u"com.vexa.korva.pin"_s, u"PinCodeQuery.LaunchPinQuery"_s, u"pin"_s } };
         for (const QStringList& c : calls) {
             const QString path = QLatin1Char('/') + QString(c[0]).replace(QLatin1Char('.'), QLatin1Char('/'));
             const QByteArray answer

@@ -358,14 +358,10 @@ private Q_SLOTS:
 
         // Forged answers, then a harmless signal from the same connection:
         // once that is here, the forged ones would have been too.
-        const QList<QPair<const char*, const char*>> forged { { "com.vexa.korva.pin.PinCodeQuery",
-                                                                  "PinQueryDone" },
-            { "com.vexa.korva.pin.PinCodeQuery", "PinQueryEnabled" }, { "com.vexa.oma_cp_ui", "pin_sig" },
-            { "com.vexa.oma_cp_ui", "iap_selected" }, { "com.vexa.korva_ui", "roaming" },
-            { "org.example.Probe", "End" } };
-        for (const auto& [iface, member] : forged)
+        for (const char* iface : { "com.vexa.korva.pin.PinCodeQuery", "com.vexa.korva_ui",
+                 "com.vexa.oma_cp_ui", "org.example.Probe" })
             QVERIFY(QDBusConnection::systemBus().connect(
-                {}, {}, QLatin1String(iface), QLatin1String(member), this, SLOT(heard(QDBusMessage))));
+                {}, {}, QLatin1String(iface), {}, this, SLOT(heard(QDBusMessage))));
         const QByteArray sent = asNobody({ u"/usr/bin/python3"_s, u"-c"_s, uR"(import dbus
 bus = dbus.SystemBus()
 for iface, member, sig, args in [

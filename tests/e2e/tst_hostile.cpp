@@ -199,6 +199,16 @@ class TestHostile : public QObject
     static QString dconfDump() { return XTools::run(u"dconf"_s, { u"dump"_s, u"/"_s }); }
 
 private Q_SLOTS:
+    // Every signal of korvad's interfaces, whoever sends it, and a probe's.
+    void initTestCase()
+    {
+        for (bool system : { true, false })
+            for (const char* iface : { "com.vexa.korva.pin.PinCodeQuery", "com.vexa.korva_ui",
+                     "com.vexa.oma_cp_ui", "com.vexa.korvad.Application", "org.example.Probe" })
+                QVERIFY(
+                    bus(system).connect({}, {}, QLatin1String(iface), {}, this, SLOT(heard(QDBusMessage))));
+    }
+
     void everyMethod()
     {
         NotificationsMock notifications;
@@ -223,11 +233,6 @@ private Q_SLOTS:
         }
         QCOMPARE(signatures(methods), declared);
         methods.removeIf([](const Method& m) { return m.signal; });
-        for (bool system : { true, false })
-            for (const char* iface : { "com.vexa.korva.pin.PinCodeQuery", "com.vexa.korva_ui",
-                     "com.vexa.oma_cp_ui", "com.vexa.korvad.Application" })
-                QVERIFY(
-                    bus(system).connect({}, {}, QLatin1String(iface), {}, this, SLOT(heard(QDBusMessage))));
         const QString settingsBefore = dconfDump();
         const int windowsBefore = XTools::findWindows(u"."_s, false).size();
 
@@ -358,10 +363,6 @@ private Q_SLOTS:
 
         // Forged answers, then a harmless signal from the same connection:
         // once that is here, the forged ones would have been too.
-        for (const char* iface : { "com.vexa.korva.pin.PinCodeQuery", "com.vexa.korva_ui",
-                 "com.vexa.oma_cp_ui", "org.example.Probe" })
-            QVERIFY(QDBusConnection::systemBus().connect(
-                {}, {}, QLatin1String(iface), {}, this, SLOT(heard(QDBusMessage))));
         const QByteArray sent = asNobody({ u"/usr/bin/python3"_s, u"-c"_s, uR"(import dbus
 bus = dbus.SystemBus()
 for iface, member, sig, args in [

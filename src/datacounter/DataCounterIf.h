@@ -11,6 +11,7 @@
 
 class DataAmount;
 class QDBusAbstractInterface;
+class QDBusPendingCallWatcher;
 class QLabel;
 namespace Tarn {
 class Dialog;
@@ -28,7 +29,9 @@ class SIMIdentity;
 // (com.vexa.nexo2) and then switches off data roaming or the home access
 // point's autoconnect.
 //
-// One dialog at a time: a request while it is open only replaces its texts.
+// One dialog at a time: a request while it is open (or waiting for the
+// screen) only replaces its texts. The answer comes later, from the event
+// loop; nothing here waits for the user.
 class DataCounterIf : public QDBusAbstractAdaptor
 {
     Q_OBJECT
@@ -42,6 +45,11 @@ public:
     // Longest wait for the connectivity daemon per call; it answers from
     // memory, and a hung one must not freeze the screen for D-Bus's 25 s.
     static constexpr int NexoTimeoutMs = 3000;
+    // disconnect_req calls waiting for their answer; reports past this are
+    // logged once and dropped, so a flood of them cannot pile up calls.
+    static constexpr int MaxPendingDisconnects = 16;
+    // Reset dates before this year are no date a counter can carry.
+    static constexpr int MinResetYear = 1970;
 
     // Plays a feedback event by name.
     using FeedbackPlayer = std::function<void(const QString& event)>;
@@ -70,19 +78,28 @@ private Q_SLOTS:
     void imsiComplete(const QString& imsi, Cellular::SIM::SIMError error);
 
 private:
-    bool showDialog(const QString& title, const QString& text);
+    // Opens the dialog for `request` (a warning type, or the roaming
+    // question); answered() takes the user's answer.
+    void ask(const QString& request, const QString& title, const QString& text);
+    void showDialog(const QString& title, const QString& text);
+    void answered(int result);
+    void closeAtExit();
     static bool shuttingDown();
     void updateDialog(const QString& title, const QString& text);
     void getConnectionStatus();
     void disconnectNexo();
     void disableAutoConnect();
+    void disconnectAnswered(QDBusPendingCallWatcher* watcher);
     QString megabytesText(const DataAmount& amount) const;
 
     FeedbackPlayer m_playFeedback;
     QDBusAbstractInterface* m_nexo = nullptr;
     QPointer<Tarn::Dialog> m_dialog;
+    // What the open dialog asks for.
+    QString m_request;
     QPointer<QLabel> m_titleLabel;
     QPointer<QLabel> m_textLabel;
     Cellular::SIM::SIMIdentity* m_simIdentity = nullptr;
     uint m_pendingActions = 0;
+    int m_pendingDisconnects = 0;
 };

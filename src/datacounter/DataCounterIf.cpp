@@ -96,8 +96,9 @@ QString shortened(const QString& text)
 
 } // namespace
 
-DataCounterIf::DataCounterIf(QObject* parent)
+DataCounterIf::DataCounterIf(QObject* parent, FeedbackPlayer playFeedback)
     : QDBusAbstractAdaptor(parent)
+    , m_playFeedback(std::move(playFeedback))
 {
     QDBusConnection bus = QDBusConnection::systemBus();
     if (bus.registerObject(QLatin1String(Path), parent, QDBusConnection::ExportAdaptors)) {
@@ -106,24 +107,22 @@ DataCounterIf::DataCounterIf(QObject* parent)
     } else {
         qWarning() << "failed to register systemBus object" << Path;
     }
-    connect(
-        this, &DataCounterIf::doConfirmRoaming, this, &DataCounterIf::confirmRoaming, Qt::QueuedConnection);
-    connect(
-        this, &DataCounterIf::doConfirmContinue, this, &DataCounterIf::confirmContinue, Qt::QueuedConnection);
     connect(qApp, &QCoreApplication::aboutToQuit, this, &DataCounterIf::closeAtExit);
 }
 
 void DataCounterIf::show_roaming_dlg()
 {
     KTRACE();
-    Q_EMIT doConfirmRoaming();
+    // Queued: the bus call is answered before the dialog runs.
+    QMetaObject::invokeMethod(this, &DataCounterIf::confirmRoaming, Qt::QueuedConnection);
 }
 
 void DataCounterIf::show_error_note(const QString& errorMessage)
 {
     KTRACE() << shortened(errorMessage);
     if (errorMessage == HomeWarning || errorMessage == RoamingWarning)
-        Q_EMIT doConfirmContinue(errorMessage);
+        QMetaObject::invokeMethod(
+            this, [this, errorMessage] { confirmContinue(errorMessage); }, Qt::QueuedConnection);
     else
         qWarning().noquote() << "Unexpected error received:"
                              << QLatin1Char('"') + shortened(errorMessage) + QLatin1Char('"');
@@ -174,7 +173,8 @@ void DataCounterIf::confirmContinue(const QString& type)
                           .arg(total, date);
     }
     qDebug() << "details.length()" << details.size();
-    Q_EMIT NGFEvent(KorvaFeedback::WarningStrong);
+    if (m_playFeedback)
+        m_playFeedback(KorvaFeedback::WarningStrong);
 
     const QString question = qtTrId("qtn_cell_warning_dialog_question");
     if (m_dialog)
@@ -404,7 +404,9 @@ void DataCounterIf::imsiComplete(const QString& imsi, Cellular::SIM::SIMError er
         return;
     // The IMSI becomes part of a key path: anything but an IMSI's digits
     // could name another key.
-    static const QRegularExpression imsiDigits(QStringLiteral("^[0-9]{5,15}$"));
+    // Anchored: "$" alone also matches before a final newline.
+    static const QRegularExpression imsiDigits(
+        QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{5,15}")));
     if (!imsiDigits.match(imsi).hasMatch()) {
         qWarning("SIM identity is not an IMSI (%lld characters); autoconnect left as it is",
             qlonglong(imsi.size()));

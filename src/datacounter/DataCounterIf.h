@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
+
 class DataAmount;
 class QDBusAbstractInterface;
 class QDBusPendingCallWatcher;
@@ -34,19 +36,6 @@ class DataCounterIf : public QDBusAbstractAdaptor
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "com.vexa.korva_ui")
-    Q_CLASSINFO("D-Bus Introspection",
-        "  <interface name=\"com.vexa.korva_ui\">\n"
-        "    <method name=\"show_roaming_dlg\">\n"
-        "      <annotation name=\"org.freedesktop.DBus.Method.NoReply\" value=\"true\"/>\n"
-        "    </method>\n"
-        "    <method name=\"show_error_note\">\n"
-        "      <arg name=\"errorMessage\" type=\"s\" direction=\"in\"/>\n"
-        "      <annotation name=\"org.freedesktop.DBus.Method.NoReply\" value=\"true\"/>\n"
-        "    </method>\n"
-        "    <signal name=\"roaming\">\n"
-        "      <arg name=\"continueRoaming\" type=\"b\" direction=\"out\"/>\n"
-        "    </signal>\n"
-        "  </interface>\n")
 public:
     static constexpr const char* Service = "com.vexa.korva_ui";
     static constexpr const char* Path = "/com/vexa/korva_ui";
@@ -62,17 +51,19 @@ public:
     // Reset dates before this year are no date a counter can carry.
     static constexpr int MinResetYear = 1970;
 
-    // Registers `parent` on the system bus with this adaptor.
-    explicit DataCounterIf(QObject* parent);
+    // Plays a feedback event by name.
+    using FeedbackPlayer = std::function<void(const QString& event)>;
+
+    // Registers `parent` on the system bus with this adaptor. An adaptor
+    // relays every signal it declares to the bus, so the feedback goes
+    // through `playFeedback` instead of a signal.
+    DataCounterIf(QObject* parent, FeedbackPlayer playFeedback);
 
     // What a declined warning leaves to do once a connection is down.
     enum PendingAction : uint { ForbidRoaming = 1, NoHomeAutoconnect = 2 };
 
 Q_SIGNALS:
     void roaming(bool continueRoaming);
-    void doConfirmRoaming();
-    void doConfirmContinue(const QString& type);
-    void NGFEvent(const QString& event);
 
 public Q_SLOTS:
     Q_NOREPLY void show_roaming_dlg();
@@ -101,6 +92,7 @@ private:
     void disconnectAnswered(QDBusPendingCallWatcher* watcher);
     QString megabytesText(const DataAmount& amount) const;
 
+    FeedbackPlayer m_playFeedback;
     QDBusAbstractInterface* m_nexo = nullptr;
     QPointer<Tarn::Dialog> m_dialog;
     // What the open dialog asks for.

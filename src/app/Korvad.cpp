@@ -29,8 +29,10 @@ Korvad::Korvad(QObject* parent)
         Qt::QueuedConnection);
     connect(provisioning, &Provisioning::NGFEvent, notifier, &Notifier::playNGFEvent, Qt::QueuedConnection);
     // The data counter's bus object is a plain one of its own.
-    dataCounter = new DataCounterIf(new QObject(this));
-    connect(dataCounter, &DataCounterIf::NGFEvent, notifier, &Notifier::playNGFEvent, Qt::QueuedConnection);
+    dataCounter = new DataCounterIf(new QObject(this), [notifier = notifier](const QString& event) {
+        QMetaObject::invokeMethod(
+            notifier, [notifier, event] { notifier->playNGFEvent(event); }, Qt::QueuedConnection);
+    });
     if (auto* app = Tarn::Application::instance())
         connect(app, &Tarn::Application::prestartReleased, this, &Korvad::prestartReleased);
 }

@@ -58,7 +58,8 @@ QByteArray KorvadApp::upstartCommand(const char* token)
 {
     QByteArray path = QFile::encodeName(fifoPath());
     // The path goes to a shell: quote anything beyond plain path characters.
-    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_./-]+$"));
+    static const QRegularExpression plain(
+        QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z0-9_./-]+")));
     if (!plain.match(QString::fromLocal8Bit(path)).hasMatch())
         path = '\'' + path.replace('\'', "'\\''") + '\'';
     return QByteArray("echo ") + token + " > " + path + ' ';

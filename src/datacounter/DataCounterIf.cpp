@@ -13,6 +13,7 @@
 #include <platform/tarn/Locale.h>
 #include <platform/tarn/StylableWidget.h>
 
+#include <QCoreApplication>
 #include <QDBusAbstractInterface>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -21,6 +22,8 @@
 #include <QLabel>
 #include <QRegularExpression>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace {
 
@@ -31,6 +34,8 @@ const QString RoamingPermissionKey
 const QString AutoconnectKey = QStringLiteral("/system/olmo/connectivity/IAP/%1/autoconnect");
 const QString HomeWarning = QStringLiteral("home_notification");
 const QString RoamingWarning = QStringLiteral("roaming_notification");
+// The request of a roaming question's dialog.
+const QString RoamingQuestion = QStringLiteral("roaming");
 const char* const CountersNever = "qtn_cell_counters_never";
 constexpr uint DisconnectFlags = 0x8000;
 // The connectivity daemon's state of a connection that is down.
@@ -91,8 +96,9 @@ QString shortened(const QString& text)
 
 } // namespace
 
-DataCounterIf::DataCounterIf(QObject* parent)
+DataCounterIf::DataCounterIf(QObject* parent, FeedbackPlayer playFeedback)
     : QDBusAbstractAdaptor(parent)
+    , m_playFeedback(std::move(playFeedback))
 {
     QDBusConnection bus = QDBusConnection::systemBus();
     if (bus.registerObject(QLatin1String(Path), parent, QDBusConnection::ExportAdaptors)) {
@@ -101,23 +107,22 @@ DataCounterIf::DataCounterIf(QObject* parent)
     } else {
         qWarning() << "failed to register systemBus object" << Path;
     }
-    connect(
-        this, &DataCounterIf::doConfirmRoaming, this, &DataCounterIf::confirmRoaming, Qt::QueuedConnection);
-    connect(
-        this, &DataCounterIf::doConfirmContinue, this, &DataCounterIf::confirmContinue, Qt::QueuedConnection);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &DataCounterIf::closeAtExit);
 }
 
 void DataCounterIf::show_roaming_dlg()
 {
     KTRACE();
-    Q_EMIT doConfirmRoaming();
+    // Queued: the bus call is answered before the dialog runs.
+    QMetaObject::invokeMethod(this, &DataCounterIf::confirmRoaming, Qt::QueuedConnection);
 }
 
 void DataCounterIf::show_error_note(const QString& errorMessage)
 {
     KTRACE() << shortened(errorMessage);
     if (errorMessage == HomeWarning || errorMessage == RoamingWarning)
-        Q_EMIT doConfirmContinue(errorMessage);
+        QMetaObject::invokeMethod(
+            this, [this, errorMessage] { confirmContinue(errorMessage); }, Qt::QueuedConnection);
     else
         qWarning().noquote() << "Unexpected error received:"
                              << QLatin1Char('"') + shortened(errorMessage) + QLatin1Char('"');
@@ -139,14 +144,10 @@ void DataCounterIf::confirmRoaming()
     if (!step.isZero())
         info = qtTrId("qtn_cell_roaming_dialog_warning_info").arg(megabytesText(step));
     const QString question = qtTrId("qtn_cell_roaming_dialog_question");
-    if (!m_dialog) {
-        const bool yes = showDialog(question, info);
-        if (shuttingDown())
-            return;
-        Q_EMIT roaming(yes);
-    } else {
+    if (!m_dialog)
+        ask(RoamingQuestion, question, info);
+    else
         updateDialog(question, info);
-    }
 }
 
 void DataCounterIf::confirmContinue(const QString& type)
@@ -172,20 +173,14 @@ void DataCounterIf::confirmContinue(const QString& type)
                           .arg(total, date);
     }
     qDebug() << "details.length()" << details.size();
-    Q_EMIT NGFEvent(KorvaFeedback::WarningStrong);
+    if (m_playFeedback)
+        m_playFeedback(KorvaFeedback::WarningStrong);
 
     const QString question = qtTrId("qtn_cell_warning_dialog_question");
-    if (m_dialog) {
+    if (m_dialog)
         updateDialog(question, details);
-        return;
-    }
-    if (showDialog(question, details) || shuttingDown())
-        return;
-    if (type == HomeWarning)
-        m_pendingActions |= NoHomeAutoconnect;
-    else if (type == RoamingWarning)
-        m_pendingActions |= ForbidRoaming;
-    getConnectionStatus();
+    else
+        ask(type, question, details);
 }
 
 bool DataCounterIf::shuttingDown()
@@ -199,7 +194,13 @@ bool DataCounterIf::shuttingDown()
     return true;
 }
 
-bool DataCounterIf::showDialog(const QString& title, const QString& text)
+void DataCounterIf::ask(const QString& request, const QString& title, const QString& text)
+{
+    m_request = request;
+    showDialog(title, text);
+}
+
+void DataCounterIf::showDialog(const QString& title, const QString& text)
 {
     qDebug() << "Create dialog";
     KTRACE() << title << text;
@@ -220,15 +221,45 @@ bool DataCounterIf::showDialog(const QString& title, const QString& text)
     // No title bar is shown; the window's name still tells the question.
     dialog->setWindowTitle(title);
     m_dialog = dialog;
+    connect(dialog, &QDialog::finished, this, &DataCounterIf::answered);
 
-    qDebug() << "do exec...";
-    const int result = dialog->exec();
+    qDebug() << "waiting for the answer...";
+    dialog->appear();
+}
+
+void DataCounterIf::answered(int result)
+{
+    auto* dialog = qobject_cast<Tarn::Dialog*>(sender());
+    if (!dialog || dialog != m_dialog)
+        return;
     const bool yes = result == Tarn::Dialog::Yes;
     qDebug() << "...confirmed:" << (yes ? "true" : "false");
     m_dialog = nullptr;
     dialog->deleteLater();
     qDebug() << "Delete later";
-    return yes;
+    const QString request = std::exchange(m_request, QString());
+    if (shuttingDown())
+        return;
+    if (request == RoamingQuestion) {
+        Q_EMIT roaming(yes);
+        return;
+    }
+    if (yes)
+        return;
+    if (request == HomeWarning)
+        m_pendingActions |= NoHomeAutoconnect;
+    else if (request == RoamingWarning)
+        m_pendingActions |= ForbidRoaming;
+    getConnectionStatus();
+}
+
+void DataCounterIf::closeAtExit()
+{
+    if (!m_dialog)
+        return;
+    // Deleted, not closed: no finished(), so no answer is taken.
+    qWarning("data counter: dialog closed by shutdown; no answer taken");
+    delete m_dialog.data();
 }
 
 void DataCounterIf::updateDialog(const QString& title, const QString& text)
@@ -373,7 +404,9 @@ void DataCounterIf::imsiComplete(const QString& imsi, Cellular::SIM::SIMError er
         return;
     // The IMSI becomes part of a key path: anything but an IMSI's digits
     // could name another key.
-    static const QRegularExpression imsiDigits(QStringLiteral("^[0-9]{5,15}$"));
+    // Anchored: "$" alone also matches before a final newline.
+    static const QRegularExpression imsiDigits(
+        QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{5,15}")));
     if (!imsiDigits.match(imsi).hasMatch()) {
         qWarning("SIM identity is not an IMSI (%lld characters); autoconnect left as it is",
             qlonglong(imsi.size()));

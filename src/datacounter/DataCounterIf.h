@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
+
 class DataAmount;
 class QDBusAbstractInterface;
 class QDBusPendingCallWatcher;
@@ -27,24 +29,13 @@ class SIMIdentity;
 // (com.vexa.nexo2) and then switches off data roaming or the home access
 // point's autoconnect.
 //
-// One dialog at a time: a request while it is open only replaces its texts.
+// One dialog at a time: a request while it is open (or waiting for the
+// screen) only replaces its texts. The answer comes later, from the event
+// loop; nothing here waits for the user.
 class DataCounterIf : public QDBusAbstractAdaptor
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "com.vexa.korva_ui")
-    Q_CLASSINFO("D-Bus Introspection",
-        "  <interface name=\"com.vexa.korva_ui\">\n"
-        "    <method name=\"show_roaming_dlg\">\n"
-        "      <annotation name=\"org.freedesktop.DBus.Method.NoReply\" value=\"true\"/>\n"
-        "    </method>\n"
-        "    <method name=\"show_error_note\">\n"
-        "      <arg name=\"errorMessage\" type=\"s\" direction=\"in\"/>\n"
-        "      <annotation name=\"org.freedesktop.DBus.Method.NoReply\" value=\"true\"/>\n"
-        "    </method>\n"
-        "    <signal name=\"roaming\">\n"
-        "      <arg name=\"continueRoaming\" type=\"b\" direction=\"out\"/>\n"
-        "    </signal>\n"
-        "  </interface>\n")
 public:
     static constexpr const char* Service = "com.vexa.korva_ui";
     static constexpr const char* Path = "/com/vexa/korva_ui";
@@ -60,17 +51,19 @@ public:
     // Reset dates before this year are no date a counter can carry.
     static constexpr int MinResetYear = 1970;
 
-    // Registers `parent` on the system bus with this adaptor.
-    explicit DataCounterIf(QObject* parent);
+    // Plays a feedback event by name.
+    using FeedbackPlayer = std::function<void(const QString& event)>;
+
+    // Registers `parent` on the system bus with this adaptor. An adaptor
+    // relays every signal it declares to the bus, so the feedback goes
+    // through `playFeedback` instead of a signal.
+    DataCounterIf(QObject* parent, FeedbackPlayer playFeedback);
 
     // What a declined warning leaves to do once a connection is down.
     enum PendingAction : uint { ForbidRoaming = 1, NoHomeAutoconnect = 2 };
 
 Q_SIGNALS:
     void roaming(bool continueRoaming);
-    void doConfirmRoaming();
-    void doConfirmContinue(const QString& type);
-    void NGFEvent(const QString& event);
 
 public Q_SLOTS:
     Q_NOREPLY void show_roaming_dlg();
@@ -85,7 +78,12 @@ private Q_SLOTS:
     void imsiComplete(const QString& imsi, Cellular::SIM::SIMError error);
 
 private:
-    bool showDialog(const QString& title, const QString& text);
+    // Opens the dialog for `request` (a warning type, or the roaming
+    // question); answered() takes the user's answer.
+    void ask(const QString& request, const QString& title, const QString& text);
+    void showDialog(const QString& title, const QString& text);
+    void answered(int result);
+    void closeAtExit();
     static bool shuttingDown();
     void updateDialog(const QString& title, const QString& text);
     void getConnectionStatus();
@@ -94,8 +92,11 @@ private:
     void disconnectAnswered(QDBusPendingCallWatcher* watcher);
     QString megabytesText(const DataAmount& amount) const;
 
+    FeedbackPlayer m_playFeedback;
     QDBusAbstractInterface* m_nexo = nullptr;
     QPointer<Tarn::Dialog> m_dialog;
+    // What the open dialog asks for.
+    QString m_request;
     QPointer<QLabel> m_titleLabel;
     QPointer<QLabel> m_textLabel;
     Cellular::SIM::SIMIdentity* m_simIdentity = nullptr;

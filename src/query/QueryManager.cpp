@@ -63,6 +63,9 @@ QueryManager::QueryManager(QObject* parent, bool offline)
     pinState = createState(SIMStatus::StatusPinRequired, this, this);
     pukState = createState(SIMStatus::StatusPukRequired, this, this);
     simOkState = createState(SIMStatus::StatusOk, this, this);
+    // Only a switch asked for here runs there, so each of its ends answers one.
+    if (auto* ok = qobject_cast<SimStateOk*>(simOkState))
+        connect(ok, &SimStateOk::enablePinComplete, this, &QueryManager::enablePinCompleted);
 
     connect(this, &QueryManager::operationDone, this, qOverload<>(&QueryManager::emitStartResponse));
     if (auto* app = Tarn::Application::instance())
@@ -121,21 +124,16 @@ void QueryManager::changePinCode()
 void QueryManager::enablePinQueryRequested(bool enabled)
 {
     KTRACE() << enabled;
+    // Each request gets one answer: the refusal of this one must leave the
+    // running switch's answer to come.
     if (!currentState->startOperation(
-            enabled ? SimState::EnableQueryOperation : SimState::DisableQueryOperation)) {
+            enabled ? SimState::EnableQueryOperation : SimState::DisableQueryOperation))
         enablePinCompleted(SIMSecurity::QueryStateUnknown);
-        return;
-    }
-    if (auto* ok = qobject_cast<SimStateOk*>(currentState))
-        connect(ok, &SimStateOk::enablePinComplete, this, &QueryManager::enablePinCompleted,
-            Qt::UniqueConnection);
 }
 
 void QueryManager::enablePinCompleted(SIMSecurity::PINQuery state)
 {
     KTRACE() << "Emit Enable PIN response" << state;
-    if (auto* ok = qobject_cast<SimStateOk*>(currentState))
-        disconnect(ok, &SimStateOk::enablePinComplete, this, &QueryManager::enablePinCompleted);
     Q_EMIT pinQueryEnabledResponse(state);
 }
 

@@ -18,7 +18,8 @@ bool SimStateOk::startOperation(SimState::Operation operation)
     if (subState) {
         KTRACE() << "Already operating, re-raise window for:" << subState;
         manager->appearUi();
-        return true;
+        // A switch of the query is answered: refused, while another runs.
+        return operation != EnableQueryOperation && operation != DisableQueryOperation;
     }
     if (operation == ChangePinOperation) {
         auto* change = new ChangePin(manager, this);

@@ -3,8 +3,7 @@
 #include <QFile>
 #include <QHash>
 #include <QProcess>
-
-#include <algorithm>
+#include <QSet>
 
 using namespace Qt::StringLiterals;
 
@@ -54,14 +53,41 @@ bool key(const QString& windowId, const QString& keyName)
     return rc == 0;
 }
 
+// Gives every character of text outside the keymap a key of its own for the
+// rest of the run. xdotool would otherwise remap a spare key around each such
+// character and restore it at once; a client that reads the new map after the
+// restore turns that key into nothing, so a busy machine loses characters.
+static void mapKeys(const QString& text)
+{
+    static QSet<QChar> mapped;
+    static QStringList spare;
+    QStringList expressions;
+    for (const QChar c : text) {
+        if (c.unicode() <= 0x7e || mapped.contains(c))
+            continue;
+        if (spare.isEmpty()) {
+            for (const QString& line : run(u"xmodmap"_s, { u"-pke"_s }).split(QLatin1Char('\n'))) {
+                const QStringList parts = line.simplified().split(QLatin1Char(' '));
+                if (parts.size() == 3 && parts[0] == "keycode"_L1 && parts[2] == "="_L1)
+                    spare << parts[1];
+            }
+        }
+        if (spare.isEmpty())
+            break;
+        mapped.insert(c);
+        expressions << u"-e"_s
+                    << u"keycode %1 = U%2"_s.arg(spare.takeLast()).arg(c.unicode(), 4, 16, QLatin1Char('0'));
+    }
+    if (!expressions.isEmpty())
+        run(u"xmodmap"_s, expressions);
+}
+
 bool type(const QString& windowId, const QString& text)
 {
     int rc = -1;
+    mapKeys(text);
     run(u"xdotool"_s, { u"windowfocus"_s, u"--sync"_s, windowId }, nullptr);
-    // A character outside the keymap is typed through a remapped key; the
-    // client must see each new mapping before its key, or the key is lost.
-    const bool remapped = std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() > 0x7e; });
-    run(u"xdotool"_s, { u"type"_s, u"--delay"_s, QLatin1String(remapped ? "80" : "12"), u"--"_s, text }, &rc);
+    run(u"xdotool"_s, { u"type"_s, u"--delay"_s, u"12"_s, u"--"_s, text }, &rc);
     return rc == 0;
 }
 

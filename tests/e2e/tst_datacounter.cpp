@@ -189,6 +189,9 @@ private Q_SLOTS:
         QTest::newRow("IMSI not digits")
             << "home" << QVariantMap { { "imsi", "24405/../../x" } } << one << true << 1 << ""
             << "is not an IMSI";
+        QTest::newRow("IMSI ending in a newline")
+            << "home" << QVariantMap { { "imsi", "12345\n" } } << one << true << 1 << ""
+            << "is not an IMSI";
     }
 
     void declined()

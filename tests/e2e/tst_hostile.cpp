@@ -8,6 +8,7 @@
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTest>
 #include <QXmlStreamReader>
 
@@ -73,15 +74,17 @@ class TestHostile : public QObject
         s_next(type, context, message);
     }
 
+    QList<bool> m_roaming;
     QScopedPointer<MockService> m_callOfono { new MockService(
         "ofono_sim", "org.ofono", MockService::SystemBus) };
 
+    // A method or a signal.
     struct Method
     {
         bool system;
         QString service, path, interface, name;
-        QStringList in;
-        bool noReply = false;
+        QStringList in, out;
+        bool noReply = false, signal = false;
     };
 
     static QDBusConnection bus(bool system)
@@ -89,39 +92,79 @@ class TestHostile : public QObject
         return system ? QDBusConnection::systemBus() : QDBusConnection::sessionBus();
     }
 
-    // Every method of the object at `path` and of those below it.
+    // The methods and signals an introspection text declares (D-Bus's own
+    // interfaces left out), found at `where`'s bus, service and path.
+    static void parse(
+        const QString& text, const Method& where, QList<Method>& out, QStringList* children = nullptr)
+    {
+        QXmlStreamReader xml(text);
+        QString interface;
+        bool inMember = false;
+        while (!xml.atEnd()) {
+            const auto token = xml.readNext();
+            const bool member = xml.name() == "method"_L1 || xml.name() == "signal"_L1;
+            inMember &= !(token == QXmlStreamReader::EndElement && member);
+            if (token != QXmlStreamReader::StartElement)
+                continue;
+            const auto attr
+                = [&](const char* a) { return xml.attributes().value(QLatin1String(a)).toString(); };
+            if (xml.name() == "node"_L1 && !attr("name").isEmpty() && children)
+                *children << attr("name");
+            else if (xml.name() == "interface"_L1)
+                interface = attr("name");
+            else if (member && !interface.startsWith("org.freedesktop.DBus."_L1)) {
+                out.append(where);
+                out.last().interface = interface;
+                out.last().name = attr("name");
+                out.last().signal = xml.name() == "signal"_L1;
+                inMember = true;
+            } else if (inMember && xml.name() == "arg"_L1)
+                (attr("direction") == "out"_L1 && !out.last().signal ? out.last().out : out.last().in)
+                    << attr("type");
+            else if (inMember && attr("name") == "org.freedesktop.DBus.Method.NoReply"_L1)
+                out.last().noReply = attr("value") == "true"_L1;
+        }
+    }
+
+    // Every method and signal of the object at `path` and of those below it.
     static void introspect(bool system, const QString& service, const QString& path, QList<Method>& out)
     {
         const QDBusMessage reply = bus(system).call(QDBusMessage::createMethodCall(
             service, path, u"org.freedesktop.DBus.Introspectable"_s, u"Introspect"_s));
         if (reply.signature() != "s"_L1)
             return;
-        QXmlStreamReader xml(reply.arguments().constFirst().toString());
-        QString interface;
         QStringList children;
-        bool inMethod = false;
-        while (!xml.atEnd()) {
-            const auto token = xml.readNext();
-            inMethod &= !(token == QXmlStreamReader::EndElement && xml.name() == "method"_L1);
-            if (token != QXmlStreamReader::StartElement)
-                continue;
-            const auto attr
-                = [&](const char* a) { return xml.attributes().value(QLatin1String(a)).toString(); };
-            if (xml.name() == "node"_L1 && !attr("name").isEmpty())
-                children << attr("name");
-            else if (xml.name() == "interface"_L1)
-                interface = attr("name");
-            else if (xml.name() == "method"_L1 && !interface.startsWith("org.freedesktop.DBus."_L1)) {
-                out.append({ system, service, path, interface, attr("name"), {} });
-                inMethod = true;
-            } else if (inMethod && xml.name() == "arg"_L1 && attr("direction") != "out"_L1)
-                out.last().in << attr("type");
-            else if (inMethod && attr("name") == "org.freedesktop.DBus.Method.NoReply"_L1)
-                out.last().noReply = attr("value") == "true"_L1;
-        }
+        parse(reply.arguments().constFirst().toString(), { system, service, path, {}, {}, {}, {} }, out,
+            &children);
         for (const QString& child : children)
             introspect(system, service, (path == "/"_L1 ? QString() : path) + QLatin1Char('/') + child, out);
     }
+
+    // "interface.member(in)", and "->(out)" for a method's reply.
+    static QSet<QString> signatures(const QList<Method>& members)
+    {
+        QSet<QString> all;
+        for (const Method& m : members)
+            all << m.interface + QLatin1Char('.') + m.name + u"(%1)"_s.arg(m.in.join(QString()))
+                    + (m.signal ? QString() : u"->(%1)"_s.arg(m.out.join(QString())));
+        return all;
+    }
+
+    // What korvad documents of its own services in data/dbus/.
+    static QSet<QString> documented()
+    {
+        QList<Method> members;
+        for (const char* name : { "com.vexa.korva.pin.PinCodeQuery", "com.vexa.korva_ui",
+                 "com.vexa.korvad.Application", "com.vexa.oma_cp_ui" }) {
+            QFile file(
+                qEnvironmentVariable("KORVA_SOURCE_DIR") + u"/data/dbus/%1.xml"_s.arg(QLatin1String(name)));
+            if (file.open(QIODevice::ReadOnly))
+                parse(QString::fromUtf8(file.readAll()), Method(), members);
+        }
+        return signatures(members);
+    }
+
+    QSet<QString> m_heard;
 
     // A value of another D-Bus type than `type`.
     static QVariant wrongValue(const QString& type)
@@ -178,6 +221,16 @@ class TestHostile : public QObject
     }
 
 private Q_SLOTS:
+    // Every signal of korvad's interfaces, whoever sends it, and a probe's.
+    void initTestCase()
+    {
+        for (bool system : { true, false })
+            for (const char* iface : { "com.vexa.korva.pin.PinCodeQuery", "com.vexa.korva_ui",
+                     "com.vexa.oma_cp_ui", "com.vexa.korvad.Application", "org.example.Probe" })
+                QVERIFY(
+                    bus(system).connect({}, {}, QLatin1String(iface), {}, this, SLOT(heard(QDBusMessage))));
+    }
+
     void everyMethod()
     {
         NotificationsMock notifications;
@@ -191,24 +244,17 @@ private Q_SLOTS:
         const QList<QPair<bool, QString>> services { { false, u"com.vexa.korvad"_s },
             { false, u"com.vexa.korva.settings"_s }, { true, u"com.vexa.korva.pin"_s },
             { true, u"com.vexa.korva_ui"_s }, { true, u"com.vexa.oma_cp_ui"_s } };
+        // Exactly the documented members are exported: nothing internal (a
+        // response slot, a helper, a signal between two of its objects) is
+        // reachable or heard on a bus.
+        const QSet<QString> declared = documented();
         QList<Method> methods;
         for (const auto& [system, service] : services) {
             QVERIFY2(bus(system).interface()->isServiceRegistered(service), qPrintable(service));
             introspect(system, service, u"/"_s, methods);
         }
-        // Exactly the documented methods are reachable: nothing internal
-        // (a response slot, a helper) is exported by accident.
-        QSet<QString> exported;
-        for (const Method& m : methods)
-            exported << m.interface + QLatin1Char('.') + m.name;
-        const QSet<QString> documented { u"com.vexa.korvad.Application.Release"_s,
-            u"com.vexa.korva.pin.PinCodeQuery.ChangePinCode"_s,
-            u"com.vexa.korva.pin.PinCodeQuery.PinQueryState"_s,
-            u"com.vexa.korva.pin.PinCodeQuery.EnablePinQuery"_s,
-            u"com.vexa.korva.pin.PinCodeQuery.LaunchPinQuery"_s, u"com.vexa.korva_ui.show_roaming_dlg"_s,
-            u"com.vexa.korva_ui.show_error_note"_s, u"com.vexa.oma_cp_ui.iap_select_req"_s,
-            u"com.vexa.oma_cp_ui.pin_query_req"_s, u"com.vexa.oma_cp_ui.notification_req"_s };
-        QCOMPARE(exported, documented);
+        QCOMPARE(signatures(methods), declared);
+        methods.removeIf([](const Method& m) { return m.signal; });
         const QString settingsBefore = dconfDump();
         const int windowsBefore = XTools::findWindows(u"."_s, false).size();
 
@@ -262,6 +308,15 @@ private Q_SLOTS:
             }
 
         QVERIFY(daemon.ping());
+        // A round trip on the system bus: its signals sent before are here.
+        QCOMPARE(bus(true)
+                     .call(QDBusMessage::createMethodCall(u"com.vexa.korva_ui"_s, u"/"_s,
+                         u"org.freedesktop.DBus.Introspectable"_s, u"Introspect"_s))
+                     .type(),
+            QDBusMessage::ReplyMessage);
+        QCoreApplication::processEvents();
+        QVERIFY(!m_heard.isEmpty());
+        QCOMPARE(m_heard - declared, QSet<QString>());
         QCOMPARE(daemon.process().state(), QProcess::Running);
         daemon.stop();
         // A huge value from a peer never becomes a huge log line.
@@ -352,8 +407,94 @@ private Q_SLOTS:
         QVERIFY(boot.logKeepsSecret({ u"13572468"_s }));
     }
 
+    void heard(const QDBusMessage& signal)
+    {
+        m_heard << signal.interface() + QLatin1Char('.') + signal.member()
+                + u"(%1)"_s.arg(signal.signature());
+    }
+
+    // A second user, not at the console, on the enforcing bus: the PIN
+    // query, the data counter's questions and the provisioning sheets are
+    // for root's services to ask, and signals shaped like korvad's answers
+    // are korvad's to send.
+    void secondUser()
+    {
+        Phone phone;
+        QVERIFY(phone.start());
+        const auto asNobody = [](const QStringList& command) {
+            QProcess process;
+            XTools::startAsNobody(process, command);
+            process.waitForFinished(20000);
+            return process.readAllStandardError() + process.readAllStandardOutput();
+        };
+        const QList<QStringList> calls { { u"com.vexa.korva_ui"_s, u"show_roaming_dlg"_s },
+            { u"com.vexa.korva_ui"_s, u"show_error_note"_s, u"home_notification"_s },
+            { u"com.vexa.oma_cp_ui"_s, u"iap_select_req"_s, u"['a']"_s, u"['b']"_s },
+            { u"com.vexa.oma_cp_ui"_s, u"pin_query_req"_s, u"false"_s },
+            { u"com.vexa.oma_cp_ui"_s, u"notification_req"_s, u"settings_received"_s },
+            { u"com.vexa.korva.pin"_s, u"PinCodeQuery.LaunchPinQuery"_s, u"pin"_s } };
+        for (const QStringList& c : calls) {
+            const QString path = QLatin1Char('/') + QString(c[0]).replace(QLatin1Char('.'), QLatin1Char('/'));
+            const QByteArray answer
+                = asNobody(QStringList { u"gdbus"_s, u"call"_s, u"--system"_s, u"--dest"_s, c[0],
+                               u"--object-path"_s, path, u"--method"_s, c[0] + QLatin1Char('.') + c[1] }
+                    + c.mid(2));
+            QVERIFY2(answer.contains("AccessDenied"), qPrintable(c[1] + u": "_s + QString::fromUtf8(answer)));
+        }
+
+        // Forged answers, then a harmless signal from the same connection:
+        // once that is here, the forged ones would have been too.
+        const QByteArray sent = asNobody({ u"/usr/bin/python3"_s, u"-c"_s, uR"(import dbus
+bus = dbus.SystemBus()
+for iface, member, sig, args in [
+        ('com.vexa.korva.pin.PinCodeQuery', 'PinQueryDone', 'b', [True]),
+        ('com.vexa.korva.pin.PinCodeQuery', 'PinQueryEnabled', 'i', [0]),
+        ('com.vexa.oma_cp_ui', 'pin_sig', 's', ['1234']),
+        ('com.vexa.oma_cp_ui', 'iap_selected', 'ss', ['a', 'b']),
+        ('com.vexa.korva_ui', 'roaming', 'b', [True]),
+        ('org.example.Probe', 'End', '', [])]:
+    msg = dbus.lowlevel.SignalMessage('/' + iface.replace('.', '/'), iface, member)
+    if sig:
+        msg.append(*args, signature=sig)
+    bus.send_message(msg)
+bus.flush()
+print('sent'))"_s });
+        QVERIFY2(sent.contains("sent"), sent.constData());
+        QTRY_VERIFY(m_heard.contains(u"org.example.Probe.End()"_s));
+        QCOMPARE(m_heard, QSet<QString> { u"org.example.Probe.End()"_s });
+        QVERIFY(phone.daemon.ping());
+    }
+
+    // Other programs' questions take neither the input nor the place of the
+    // boot's PIN page: one already open steps aside when the page comes, a
+    // new one waits, and both come up once the PIN has been taken.
+    void questionsWaitForPinPage()
+    {
+        Phone boot({ { u"pin"_s, u"2468"_s } });
+        QVERIFY(boot.start());
+        QVERIFY(QDBusConnection::systemBus().connect(u"com.vexa.korva_ui"_s, u"/com/vexa/korva_ui"_s,
+            u"com.vexa.korva_ui"_s, u"roaming"_s, this, SLOT(onRoaming(bool))));
+        const QString roaming = u"Allow data roaming"_s;
+        QVERIFY(Phone::send(u"com.vexa.korva_ui"_s, u"show_roaming_dlg"_s));
+        QCOMPARE(XTools::findWindows(roaming, true).size(), 1);
+        QCOMPARE(boot.launch(), 1);
+        QVERIFY(boot.waitFor(u"Shown"_s));
+        QVERIFY(Phone::send(u"com.vexa.oma_cp_ui"_s, u"pin_query_req"_s, { false }));
+        QVERIFY(boot.waitLog(u"appearSystemwide"_s));
+        const QString questions = roaming + u"|^Settings PIN code$"_s;
+        QVERIFY(XTools::findWindows(questions, false).isEmpty());
+
+        QVERIFY(boot.enter(u"2468"_s));
+        QVERIFY2(boot.waitFor(u"Done true"_s), qPrintable(boot.daemon.output().right(3000)));
+        QTRY_COMPARE(XTools::findWindows(questions, false).size(), 2);
+        QVERIFY(XTools::key(XTools::findWindows(roaming, false).value(0), u"Return"_s));
+        QTRY_COMPARE(m_roaming, QList<bool> { true });
+    }
+    void onRoaming(bool yes) { m_roaming << yes; }
+
     void init()
     {
+        m_heard.clear();
         s_refusals = 0;
         s_next = qInstallMessageHandler(count);
     }

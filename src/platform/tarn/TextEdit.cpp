@@ -26,7 +26,8 @@ void TextEdit::setContentType(ContentType type)
     if (type == NumberContentType) {
         // \d with Unicode properties: the digits of every script.
         setValidator(new QRegularExpressionValidator(
-            QRegularExpression(QStringLiteral("\\d*"), QRegularExpression::UseUnicodePropertiesOption),
+            QRegularExpression(QRegularExpression::anchoredPattern(QStringLiteral("\\d*")),
+                QRegularExpression::UseUnicodePropertiesOption),
             this));
         setInputMethodHints(Qt::ImhDigitsOnly);
     } else {

@@ -45,8 +45,7 @@ void SystemdNotifier::pinStageOver()
         QStringLiteral("/org/freedesktop/systemd1"), QStringLiteral("org.freedesktop.systemd1.Manager"),
         QStringLiteral("StartUnit"));
     start << QString::fromLatin1(PinStageTarget) << QStringLiteral("replace");
-    auto* watcher
-        = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(start, 10000), this);
+    auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(start, 10000), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [](QDBusPendingCallWatcher* call) {
         call->deleteLater();
         if (DBusShape::expectShape(call->reply(), QLatin1String("o"), "StartUnit"))

@@ -1,0 +1,112 @@
+#include "OfonoDaemon.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTest>
+
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+OfonoDaemon::~OfonoDaemon()
+{
+    stop();
+}
+
+bool OfonoDaemon::available()
+{
+    return ::geteuid() == 0 && !qEnvironmentVariableIsEmpty("KORVA_OFONO_PLUGINS");
+}
+
+bool OfonoDaemon::start(const QStringList& steps)
+{
+    if (!available() || !m_dir.isValid())
+        return false;
+    if (m_modem.state() == QProcess::NotRunning) {
+        m_modem.setProcessChannelMode(QProcess::SeparateChannels);
+        m_modem.setStandardErrorFile(m_dir.filePath(u"modem.log"_s));
+        m_modem.start(u"/usr/bin/python3"_s,
+            { qEnvironmentVariable("KORVA_SOURCE_DIR") + u"/tests/mocks/atmodem.py"_s });
+        const QString port = step(QString()).section(u' ', 1);
+        if (port.isEmpty())
+            return false;
+        QFile config(m_dir.filePath(u"phonesim.conf"_s));
+        if (!config.open(QIODevice::WriteOnly)
+            || config.write(u"[phonesim]\nAddress=127.0.0.1\nPort=%1\n"_s.arg(port).toLatin1()) < 0)
+            return false;
+    }
+    for (const QString& s : steps)
+        if (step(s) != "ok"_L1)
+            return false;
+
+    QDir(m_dir.path()).mkdir(u"state"_s);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"OFONO_PHONESIM_CONFIG"_s, m_dir.filePath(u"phonesim.conf"_s));
+    m_ofonod.setProcessEnvironment(env);
+    m_ofonod.setProcessChannelMode(QProcess::MergedChannels);
+    m_ofonod.setStandardOutputFile(m_dir.filePath(u"ofonod.log"_s));
+    // oFono loads external plugins from one fixed folder only; its mount
+    // point is made once, the mounts stay inside the namespace.
+    m_ofonod.start(u"unshare"_s,
+        { u"-m"_s, u"sh"_s, u"-ec"_s,
+            u"mkdir -p /usr/lib/ofono/plugins /var/lib/ofono\n"
+            "mount --bind \"$0\" /var/lib/ofono\n"
+            "mount --bind \"$1\" /usr/lib/ofono/plugins\n"
+            "exec ofonod -n -p phonesim,atmodem,simready"_s,
+            m_dir.filePath(u"state"_s), qEnvironmentVariable("KORVA_OFONO_PLUGINS") });
+    if (!m_ofonod.waitForStarted())
+        return false;
+    QDBusConnectionInterface* bus = QDBusConnection::systemBus().interface();
+    return QTest::qWaitFor(
+        [&] { return bus->isServiceRegistered(u"org.ofono"_s).value() || m_ofonod.state() != QProcess::Running; },
+        20000)
+        && m_ofonod.state() == QProcess::Running;
+}
+
+void OfonoDaemon::stop()
+{
+    for (QProcess* p : { &m_ofonod, &m_modem }) {
+        if (p->state() == QProcess::NotRunning)
+            continue;
+        p->terminate();
+        if (!p->waitForFinished(5000)) {
+            p->kill();
+            p->waitForFinished();
+        }
+    }
+}
+
+QString OfonoDaemon::step(const QString& line)
+{
+    if (!line.isEmpty()) {
+        m_modem.write(line.toUtf8() + '\n');
+        m_modem.waitForBytesWritten();
+    }
+    while (!m_modem.canReadLine())
+        if (!m_modem.waitForReadyRead(10000))
+            return QString();
+    return QString::fromUtf8(m_modem.readLine()).trimmed();
+}
+
+QStringList OfonoDaemon::received()
+{
+    QStringList commands;
+    for (const QJsonValue& v : QJsonDocument::fromJson(step(u"received"_s).toUtf8()).array())
+        commands << v.toString();
+    return commands;
+}
+
+bool OfonoDaemon::waitReceived(const QString& command, int count, int timeoutMs)
+{
+    return QTest::qWaitFor([&] { return received().count(command) >= count; }, timeoutMs);
+}
+
+QString OfonoDaemon::log() const
+{
+    QFile file(m_dir.filePath(u"ofonod.log"_s));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
+}

@@ -1,0 +1,373 @@
+#include <Phone.h>
+
+#include <XTools.h>
+
+#include <QDBusConnection>
+#include <QDBusArgument>
+#include <QDBusMessage>
+#include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+// A helper's failed check ends the test function that called it.
+#define STEP(helper)                                                                                       \
+    do {                                                                                                   \
+        helper;                                                                                            \
+        if (QTest::currentTestFailed())                                                                    \
+            return;                                                                                        \
+    } while (false)
+
+// The PIN flows end to end on the real oFono daemon, a simulated modem and
+// card below it: the boot's PIN stage as a phone meets it (korvad powers the
+// modem, the modem may come late), what the settings application asks of a
+// ready SIM, and the emergency call from the PIN page. The card judges every
+// code; what reached it is read from the modem's command log.
+class TestOfonoTier : public QObject
+{
+    Q_OBJECT
+
+private:
+    // Eight digits: no shorter run of digits in a log line can pass for them.
+    const QString Pin = u"24681357"_s;
+    const QString WrongPin = u"13572468"_s;
+    const QString Puk = u"97531864"_s;
+    const QString WrongPuk = u"86420975"_s;
+    const QString NewPin = u"31415926"_s;
+    const QStringList Ready { u"KORVA_READY"_s };
+    const QStringList ReadyDone { u"KORVA_READY"_s, u"PIN_CODE_DONE"_s };
+
+    QStringList card(const QString& lock = u"on"_s) const
+    {
+        return { u"pin "_s + Pin, u"puk "_s + Puk, u"lock "_s + lock };
+    }
+
+    static QString at(const QString& command, const QStringList& args)
+    {
+        return u"AT+"_s + command + u"=\""_s + args.join(u"\",\""_s) + u'"';
+    }
+
+    static QString stackingLayer(const QString& window)
+    {
+        return XTools::xprop(window, u"_TARN_STACKING_LAYER"_s).section(QLatin1Char('='), 1).trimmed();
+    }
+
+    static QVariantMap simProperties()
+    {
+        const QDBusMessage reply = QDBusConnection::systemBus().call(
+            QDBusMessage::createMethodCall(u"org.ofono"_s, QLatin1String(OfonoDaemon::Modem),
+                u"org.ofono.SimManager"_s, u"GetProperties"_s),
+            QDBus::Block, 10000);
+        return reply.signature() == "a{sv}"_L1 ? qdbus_cast<QVariantMap>(reply.arguments().value(0))
+                                                : QVariantMap();
+    }
+
+    // Boots with oFono and its modem there, and launches the query once the
+    // card has asked for its PIN (a launch before that is another test's race).
+    void bootAndLaunch(Phone& boot, const QStringList& steps)
+    {
+        QVERIFY(boot.realOfono.start(steps));
+        QVERIFY(boot.start());
+        QVERIFY(boot.fifo.waitForTokens(1));
+        QVERIFY(boot.waitLog(u"new PinQuery"_s));
+        QCOMPARE(boot.launch(), 1);
+        QVERIFY(boot.waitFor(u"Shown"_s));
+        QVERIFY(!boot.page().isEmpty());
+    }
+
+    // A ready SIM whose PIN query is on or off, the boot's PIN stage over.
+    void readySim(Phone& boot, bool locked)
+    {
+        QVERIFY(boot.realOfono.start(card(locked ? u"on"_s : u"off"_s)));
+        QVERIFY(boot.start());
+        if (locked) {
+            QVERIFY(boot.fifo.waitForTokens(1));
+            QVERIFY(boot.waitLog(u"new PinQuery"_s));
+            QCOMPARE(boot.launch(), 1);
+            QVERIFY(boot.waitFor(u"Shown"_s));
+            QVERIFY(boot.enter(Pin));
+            QVERIFY(boot.waitFor(u"Done true"_s));
+        }
+        QVERIFY(boot.fifo.waitForTokens(2));
+        QTRY_COMPARE_WITH_TIMEOUT(simProperties().value(u"PinRequired"_s).toString(), u"none"_s, 20000);
+        QTRY_VERIFY(boot.page(false).isEmpty());
+        QVERIFY(boot.daemon.ping());
+    }
+
+    // The query is over, done as `ok` says, and so is the boot's PIN stage.
+    void expectDone(Phone& boot, bool ok)
+    {
+        QVERIFY(boot.waitFor(ok ? u"Done true"_s : u"Done false"_s));
+        QVERIFY(boot.fifo.waitForTokens(2));
+        QCOMPARE(boot.fifo.tokens(), ReadyDone);
+        QTRY_VERIFY(boot.page(false).isEmpty());
+        QVERIFY(boot.daemon.ping());
+        QCOMPARE(boot.seen().filter(u"Done"_s).size(), 1);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!OfonoDaemon::available())
+            QSKIP("needs root (a private mount namespace) and the simready plugin");
+    }
+
+    // The boot's PIN typed right, or wrong first; a second launch while the
+    // page is up changes nothing.
+    void bootPin_data()
+    {
+        QTest::addColumn<QStringList>("codes");
+        QTest::newRow("right first time") << QStringList { Pin };
+        QTest::newRow("wrong then right") << QStringList { WrongPin, Pin };
+    }
+
+    void bootPin()
+    {
+        QFETCH(QStringList, codes);
+        Phone boot({}, false);
+        STEP(bootAndLaunch(boot, card()));
+        QCOMPARE(boot.launch(), 0);
+        if (codes.size() > 1) {
+            QVERIFY(boot.enter(codes.first()));
+            QVERIFY(boot.waitLog(u"Incorrect PIN code"_s));
+            QVERIFY(boot.waitLog(u"2 attempts left"_s));
+            QCOMPARE(boot.realOfono.step(u"state"_s), u"pin"_s);
+        }
+        QCOMPARE(boot.fifo.tokens(), Ready);
+        QVERIFY(boot.enter(Pin));
+        STEP(expectDone(boot, true));
+        QCOMPARE(boot.seen(), (QStringList { u"Shown"_s, u"Done true"_s }));
+        QStringList sent;
+        for (const QString& code : codes)
+            sent << at(u"CPIN"_s, { code });
+        QCOMPARE(boot.realOfono.received().filter(u"AT+CPIN=\""_s), sent);
+        QCOMPARE(boot.realOfono.step(u"state"_s), u"ready"_s);
+        QVERIFY(boot.logKeepsSecret({ Pin, WrongPin }));
+    }
+
+    // Three wrong PINs block it; a wrong PUK keeps the PUK page; then PUK and
+    // new PIN go to the card in one command.
+    void pukUnblocks()
+    {
+        NotificationsMock notifications;
+        QVERIFY(notifications.start());
+        Phone boot({}, false);
+        STEP(bootAndLaunch(boot, card()));
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(boot.enter(WrongPin));
+            QVERIFY(boot.waitLog(u"Incorrect PIN code"_s, i + 1));
+        }
+        QVERIFY(boot.enter(WrongPin));
+        QVERIFY(boot.waitFor(u"Shown"_s, 2));
+        QVERIFY(boot.waitLog(u"hint: \"SIM card locked. Enter the PUK code from your operator\""_s));
+        QCOMPARE(boot.realOfono.step(u"state"_s), u"puk"_s);
+
+        for (const QString& puk : { WrongPuk, Puk }) {
+            const int round = puk == Puk ? 2 : 1;
+            QVERIFY(boot.enter(puk));
+            QVERIFY(boot.waitLog(u"\"Enter new PIN code\""_s, round));
+            QVERIFY(boot.enter(NewPin));
+            QVERIFY(boot.waitLog(u"\"Re-enter new PIN code\""_s, round));
+            QVERIFY(boot.enter(NewPin));
+            if (puk == WrongPuk)
+                QVERIFY(boot.waitLog(u"\"Incorrect PUK code\""_s));
+        }
+        STEP(expectDone(boot, true));
+        QCOMPARE(boot.realOfono.received().filter(u"AT+CPIN=\""_s).mid(3),
+            (QStringList { at(u"CPIN"_s, { WrongPuk, NewPin }), at(u"CPIN"_s, { Puk, NewPin }) }));
+        QCOMPARE(boot.realOfono.step(u"state"_s), u"ready"_s);
+        QTRY_VERIFY(!notifications.notes().isEmpty());
+        QVERIFY(notifications.shown().last().startsWith("PIN code changed|"_L1));
+        QVERIFY(boot.logKeepsSecret({ Pin, WrongPin, Puk, WrongPuk, NewPin }));
+    }
+
+    // The card goes while its PIN is asked for: that query is over, failed.
+    void simRemoved()
+    {
+        Phone boot({}, false);
+        STEP(bootAndLaunch(boot, card()));
+        QCOMPARE(boot.realOfono.step(u"remove"_s), u"ok"_s);
+        STEP(expectDone(boot, false));
+    }
+
+    // 112 typed on the PIN page: the modem goes online and dials at once, the
+    // page steps back for the call and returns above everything when the
+    // network ends it; the query is still there for the PIN.
+    void emergencyCall()
+    {
+        Phone boot({}, false);
+        STEP(bootAndLaunch(boot, card()));
+        const QString window = boot.page();
+        QCOMPARE(stackingLayer(window), u"3"_s);
+        QVERIFY(XTools::type(window, u"112"_s));
+        QVERIFY(boot.daemon.ping());
+
+        const QRect g = XTools::geometry(window);
+        // The bottom-left key of the keypad.
+        QVERIFY(XTools::click(g.x() + g.width() * 93 / 480, g.y() + g.height() * 688 / 854));
+        QVERIFY(boot.realOfono.waitReceived(u"ATD112;"_s));
+        QVERIFY(boot.realOfono.received().contains(u"AT+CFUN=1"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(stackingLayer(window), u"0"_s, 10000);
+
+        QCOMPARE(boot.realOfono.step(u"hangup"_s), u"ok"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(stackingLayer(window), u"3"_s, 10000);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(XTools::key(window, u"BackSpace"_s));
+        QVERIFY(boot.seen().filter(u"Done"_s).isEmpty());
+        QVERIFY(boot.enter(Pin));
+        STEP(expectDone(boot, true));
+    }
+
+    // The card checks the old PIN in the change itself: old PIN, new PIN
+    // twice, one change command. A wrong old PIN is told after the card said
+    // so; with the PIN query off no code is asked for.
+    void changePin_data()
+    {
+        QTest::addColumn<QString>("lock");
+        QTest::addColumn<QString>("oldPin");
+        QTest::addColumn<QString>("note");
+        QTest::newRow("right old PIN") << u"on"_s << Pin << u"PIN code changed|cellular.positive"_s;
+        QTest::newRow("wrong old PIN") << u"on"_s << WrongPin << u"Incorrect PIN code|sim.error"_s;
+        QTest::newRow("PIN query off") << u"off"_s << QString() << u"SIM card error|sim.error"_s;
+    }
+
+    void changePin()
+    {
+        QFETCH(QString, lock);
+        QFETCH(QString, oldPin);
+        QFETCH(QString, note);
+        NotificationsMock notifications;
+        QVERIFY(notifications.start());
+        Phone boot({}, false);
+        STEP(readySim(boot, lock == "on"_L1));
+        const int before = boot.realOfono.received().size();
+        QCOMPARE(boot.call(u"ChangePinCode"_s).type(), QDBusMessage::ReplyMessage);
+        if (!oldPin.isEmpty()) {
+            QVERIFY(boot.enter(oldPin));
+            QVERIFY(boot.waitLog(u"\"Enter new PIN code\""_s));
+            QVERIFY(boot.enter(NewPin));
+            QVERIFY(boot.waitLog(u"\"Re-enter new PIN code\""_s));
+            QVERIFY(boot.enter(NewPin));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(notifications.shown().size(), 1, 20000);
+        QCOMPARE(notifications.shown().constFirst(), note);
+        QTRY_VERIFY(boot.page(false).isEmpty());
+        QVERIFY(boot.daemon.ping());
+        // Nothing but the change itself asked the card about a code.
+        const QStringList sent = boot.realOfono.received().mid(before);
+        QCOMPARE(sent.filter(QRegularExpression(u"^AT\\+(CPWD|CLCK|CPIN)=\""_s)),
+            oldPin.isEmpty() ? QStringList() : QStringList { at(u"CPWD"_s, { u"SC"_s, oldPin, NewPin }) });
+        QCOMPARE(simProperties().value(u"Retries"_s).toMap().value(u"pin"_s).toInt(), oldPin == WrongPin ? 2 : 3);
+        // Not a boot query: no further PIN query signal, no further token.
+        QCOMPARE(boot.seen().filter(u"Done"_s).size(), lock == "on"_L1 ? 1 : 0);
+        QCOMPARE(boot.fifo.tokens(), ReadyDone);
+        QVERIFY(boot.logKeepsSecret({ Pin, WrongPin, NewPin }));
+    }
+
+    // The PIN query switched on a ready SIM: the card checks the PIN only
+    // when the lock really changes.
+    void enablePinQuery_data()
+    {
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<bool>("enable");
+        QTest::addColumn<QString>("code"); // empty: no page expected
+        QTest::addColumn<int>("result");
+        QTest::newRow("switch off") << true << false << Pin << 1;
+        QTest::newRow("switch on") << false << true << Pin << 0;
+        QTest::newRow("already on") << true << true << QString() << 0;
+        QTest::newRow("already off") << false << false << QString() << 1;
+        QTest::newRow("wrong PIN") << true << false << WrongPin << 0;
+    }
+
+    void enablePinQuery()
+    {
+        QFETCH(bool, locked);
+        QFETCH(bool, enable);
+        QFETCH(QString, code);
+        QFETCH(int, result);
+        Phone boot({}, false);
+        STEP(readySim(boot, locked));
+        const int before = boot.realOfono.received().size();
+        QCOMPARE(boot.call(u"EnablePinQuery"_s, { enable }).type(), QDBusMessage::ReplyMessage);
+        if (!code.isEmpty())
+            QVERIFY(boot.enter(code));
+        QVERIFY(boot.waitFor(u"Enabled %1"_s.arg(result)));
+        QTRY_VERIFY(boot.page(false).isEmpty());
+        const QStringList sent = boot.realOfono.received().mid(before).filter(u"AT+CLCK=\"SC\",1,"_s)
+            + boot.realOfono.received().mid(before).filter(u"AT+CLCK=\"SC\",0,"_s);
+        QCOMPARE(sent,
+            code.isEmpty() ? QStringList()
+                           : QStringList { u"AT+CLCK=\"SC\",%1,\"%2\""_s.arg(int(enable)).arg(code) });
+
+        // The state as the card has it now.
+        QCOMPARE(boot.call(u"PinQueryState"_s, { u"pin"_s }).type(), QDBusMessage::ReplyMessage);
+        QVERIFY(boot.waitFor(u"State %1"_s.arg(result), code.isEmpty() ? 2 : 1));
+        QCOMPARE(boot.seen().filter(u"Enabled"_s), QStringList { u"Enabled %1"_s.arg(result) });
+        QVERIFY(boot.logKeepsSecret({ Pin, WrongPin }));
+    }
+
+    // korvad powers the modem and the start-up sequence launches the query
+    // the moment korvad is ready: whenever the SIM's status becomes known,
+    // the PIN stage ends only after the PIN. A race, so several boots.
+    void poweredByKorvad()
+    {
+        for (int i = 0; i < 4; ++i) {
+            Phone boot({}, false);
+            QVERIFY(boot.realOfono.start(card()));
+            QVERIFY(boot.start());
+            QVERIFY(boot.fifo.waitForTokens(1));
+            QVERIFY(boot.launch() >= 0);
+            QVERIFY2(boot.waitFor(u"Shown"_s), qPrintable(u"boot %1"_s.arg(i)));
+            QVERIFY(boot.daemon.ping());
+            QVERIFY2(boot.fifo.tokens() == Ready, qPrintable(u"boot %1: the PIN stage ended early"_s.arg(i)));
+            QVERIFY(boot.enter(Pin));
+            STEP(expectDone(boot, true));
+        }
+    }
+
+    // The modem comes seconds after korvad, inside the start-up window or
+    // after it, with or without the start-up sequence's launch: a SIM asking
+    // for its PIN gets its page either way; the stage ends after the PIN, or
+    // when the window passed with nothing asking; PinQueryDone is only sent
+    // for a page the user saw.
+    void lateModem_data()
+    {
+        QTest::addColumn<int>("delayMs");
+        QTest::addColumn<bool>("launch");
+        QTest::newRow("3 s, launched") << 3000 << true;
+        QTest::newRow("3 s, no launch") << 3000 << false;
+        QTest::newRow("13 s, launched") << 13000 << true;
+        QTest::newRow("13 s, no launch") << 13000 << false;
+    }
+
+    void lateModem()
+    {
+        QFETCH(int, delayMs);
+        QFETCH(bool, launch);
+        Phone boot({}, false);
+        QVERIFY(boot.start());
+        QVERIFY(boot.fifo.waitForTokens(1));
+        QElapsedTimer clock;
+        clock.start();
+        if (launch)
+            QVERIFY(boot.launch() >= 0);
+        // The modem's arrival time is the scenario, not a wait for an event.
+        QTest::qWait(int(delayMs - clock.elapsed()));
+        const bool windowOver = delayMs > 10000;
+        QCOMPARE(boot.fifo.tokens(), windowOver ? ReadyDone : Ready);
+        QVERIFY(boot.seen().isEmpty());
+        QVERIFY(boot.realOfono.start(card()));
+
+        QVERIFY(boot.waitFor(u"Shown"_s));
+        QVERIFY(boot.daemon.ping());
+        QCOMPARE(boot.seen(), QStringList { u"Shown"_s });
+        QCOMPARE(boot.fifo.tokens(), windowOver ? ReadyDone : Ready);
+        QVERIFY(boot.enter(Pin));
+        STEP(expectDone(boot, true));
+        QCOMPARE(boot.realOfono.step(u"state"_s), u"ready"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOfonoTier)
+#include "tst_ofonotier.moc"

@@ -298,8 +298,6 @@ void DataCounterIf::handleConnectionStatus(const QString& st, uint sa, const QSt
             setConf(RoamingPermissionKey, 0, this);
         }
         m_pendingActions = 0;
-        disconnectNexo();
-        return;
     }
     if (!m_nexo) {
         qDebug() << "NEXO IF IS NULL!!!";
@@ -325,6 +323,10 @@ void DataCounterIf::handleConnectionStatus(const QString& st, uint sa, const QSt
         qDebug() << "reply type:" << reply.type();
         break;
     }
+    // A connection that reports itself down ends the listening, after its
+    // own disconnect like every other report.
+    if (status == NexoStateDisconnected)
+        disconnectNexo();
 }
 
 void DataCounterIf::disableAutoConnect()

@@ -40,11 +40,9 @@ private:
     // A ready SIM whose PIN query is on (locked) or off.
     bool readySim(Phone& boot, bool locked)
     {
-        // A card unlocked behind the daemon's back leaves the boot's PIN
-        // stage waiting for its launch: only KORVA_READY then.
+        // A card unlocked behind the daemon's back ends the boot's PIN stage.
         return boot.start() && (!locked || boot.ofono.step(u"SetPinRequired:none"_s))
-            && boot.fifo.waitForTokens(locked ? 1 : 2) && boot.waitLog(u"new SimStateOk"_s)
-            && boot.daemon.ping();
+            && boot.fifo.waitForTokens(2) && boot.waitLog(u"new SimStateOk"_s) && boot.daemon.ping();
     }
 
     // Brings the boot to a shown PIN page.
@@ -272,45 +270,58 @@ private Q_SLOTS:
         QVERIFY(boot.waitFor(u"Done true"_s));
     }
 
-    // The old PIN is checked by the card itself before the new one is asked
-    // for; a wrong one ends the change with a note and changes nothing.
+    // The card judges the old PIN only in the change itself: the user types
+    // the old PIN and the new one twice whether the old one is right or not.
+    // A card with its PIN query off is not asked for codes at all, and a new
+    // PIN equal to the old one (which oFono would wave through unchecked) is
+    // asked for again.
     void changePin_data()
     {
-        QTest::addColumn<bool>("right");
-        QTest::newRow("right old PIN") << true;
-        QTest::newRow("wrong old PIN") << false;
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<QStringList>("typed");
+        QTest::addColumn<QString>("sent"); // old PIN of the one ChangePin; empty: none
+        QTest::addColumn<QString>("note");
+        QTest::newRow("right old PIN")
+            << true << QStringList { Pin, NewPin, NewPin } << Pin << u"PIN code changed|cellular.positive"_s;
+        QTest::newRow("wrong old PIN") << true << QStringList { WrongPin, NewPin, NewPin } << WrongPin
+                                       << u"Incorrect PIN code|sim.error"_s;
+        QTest::newRow("new PIN as old") << true << QStringList { Pin, Pin, Pin, NewPin, NewPin } << Pin
+                                        << u"PIN code changed|cellular.positive"_s;
+        QTest::newRow("PIN query off")
+            << false << QStringList() << QString() << u"SIM card error|sim.error.strong"_s;
     }
 
     void changePin()
     {
-        QFETCH(bool, right);
+        QFETCH(bool, locked);
+        QFETCH(QStringList, typed);
+        QFETCH(QString, sent);
+        QFETCH(QString, note);
         NotificationsMock notifications;
         QVERIFY(notifications.start());
-        Phone boot(sim({ { u"pin_locked"_s, true } }));
-        QVERIFY(readySim(boot, true));
+        Phone boot(sim({ { u"pin_locked"_s, locked } }));
+        QVERIFY(readySim(boot, locked));
+        // The card turned ready: the boot's PIN stage is over.
+        QCOMPARE(boot.fifo.tokens(), ReadyDone);
         QCOMPARE(boot.call(u"ChangePinCode"_s).type(), QDBusMessage::ReplyMessage);
-        QVERIFY(!boot.page().isEmpty());
-        QVERIFY(boot.enter(right ? Pin : WrongPin));
-        // Verified with the lock kept as it is: LockPin on a locked card.
-        QTRY_COMPARE(
-            boot.simCalls(u"LockPin"_s), (QList<QVariantList> { { u"pin"_s, right ? Pin : WrongPin } }));
-        if (right) {
-            QVERIFY(boot.waitLog(u"\"Enter new PIN code\""_s));
-            QVERIFY(boot.enter(NewPin));
-            QVERIFY(boot.waitLog(u"\"Re-enter new PIN code\""_s));
-            QVERIFY(boot.enter(NewPin));
-            QTRY_COMPARE(boot.simCalls(u"ChangePin"_s), (QList<QVariantList> { { u"pin"_s, Pin, NewPin } }));
+        // Old PIN, new, again: each entry but the last brings the next title.
+        // A new PIN equal to the old one starts the new PIN over.
+        QHash<QString, int> titles;
+        for (int i = 0; i < typed.size(); ++i) {
+            QVERIFY(boot.enter(typed.at(i)));
+            const QString title = i % 2 ? u"\"Re-enter new PIN code\""_s : u"\"Enter new PIN code\""_s;
+            if (i + 1 < typed.size())
+                QVERIFY(boot.waitLog(title, ++titles[title]));
         }
         QTRY_VERIFY(boot.page(false).isEmpty());
-        QTRY_COMPARE(notifications.shown(),
-            QStringList {
-                right ? u"PIN code changed|cellular.positive"_s : u"Incorrect PIN code|sim.error"_s });
-        if (!right)
-            QVERIFY(boot.simCalls(u"ChangePin"_s).isEmpty());
+        QTRY_COMPARE(notifications.shown(), QStringList { note });
+        const QList<QVariantList> change { { u"pin"_s, sent, NewPin } };
+        QCOMPARE(boot.simCalls(u"ChangePin"_s), sent.isEmpty() ? QList<QVariantList>() : change);
+        QVERIFY(boot.simCalls(u"LockPin"_s).isEmpty() && boot.simCalls(u"UnlockPin"_s).isEmpty());
         QVERIFY(boot.daemon.ping());
         // Not a boot query: no PIN query signals, no further token.
-        QVERIFY(boot.seen().isEmpty());
-        QCOMPARE(boot.fifo.tokens().size(), 1);
+        QVERIFY(boot.seen().filter(u"Shown"_s).isEmpty() && boot.seen().filter(u"Done"_s).isEmpty());
+        QCOMPARE(boot.fifo.tokens(), ReadyDone);
         QVERIFY(boot.logKeepsSecret({ Pin, WrongPin, NewPin }));
     }
 

@@ -62,8 +62,11 @@ bool OfonoDaemon::start(const QStringList& steps)
         return false;
     QDBusConnectionInterface* bus = QDBusConnection::systemBus().interface();
     return QTest::qWaitFor(
-        [&] { return bus->isServiceRegistered(u"org.ofono"_s).value() || m_ofonod.state() != QProcess::Running; },
-        20000)
+               [&] {
+                   return bus->isServiceRegistered(u"org.ofono"_s).value()
+                       || m_ofonod.state() != QProcess::Running;
+               },
+               20000)
         && m_ofonod.state() == QProcess::Running;
 }
 

@@ -17,6 +17,7 @@ standard output with one line ("ok", a value, or "error ..."):
   hangup                the network ends every call
   received              the commands received so far, JSON list
   state                 "pin", "puk", "ready", "blocked" or "absent"
+  left                  the tries left, "PIN PUK"
 """
 import asyncio
 import json
@@ -336,6 +337,8 @@ class Modem:
             return json.dumps(self.received)
         elif step == "state":
             return card.state()
+        elif step == "left":
+            return "%d %d" % (card.pin_left, card.puk_left)
         else:
             return "error unknown step"
         return "ok"

@@ -26,26 +26,22 @@ bool OfonoDaemon::start(const QStringList& steps)
 {
     if (!available() || !m_dir.isValid())
         return false;
-    if (m_modem.state() == QProcess::NotRunning) {
-        m_modem.setProcessChannelMode(QProcess::SeparateChannels);
-        m_modem.setStandardErrorFile(m_dir.filePath(u"modem.log"_s));
-        m_modem.start(u"/usr/bin/python3"_s,
-            { qEnvironmentVariable("KORVA_SOURCE_DIR") + u"/tests/mocks/atmodem.py"_s });
-        const QString port = step(QString()).section(u' ', 1);
-        if (port.isEmpty())
-            return false;
-        QFile config(m_dir.filePath(u"phonesim.conf"_s));
-        if (!config.open(QIODevice::WriteOnly)
-            || config.write(u"[phonesim]\nAddress=127.0.0.1\nPort=%1\n"_s.arg(port).toLatin1()) < 0)
-            return false;
-    }
+    m_modem.setStandardErrorFile(m_dir.filePath(u"modem.log"_s));
+    m_modem.start(
+        u"/usr/bin/python3"_s, { qEnvironmentVariable("KORVA_SOURCE_DIR") + u"/tests/mocks/atmodem.py"_s });
+    const QString port = step(QString()).section(u' ', 1);
+    QFile config(m_dir.filePath(u"phonesim.conf"_s));
+    if (port.isEmpty() || !config.open(QIODevice::WriteOnly)
+        || config.write(u"[phonesim]\nAddress=127.0.0.1\nPort=%1\n"_s.arg(port).toLatin1()) < 0)
+        return false;
+    config.close();
     for (const QString& s : steps)
         if (step(s) != "ok"_L1)
             return false;
 
     QDir(m_dir.path()).mkdir(u"state"_s);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"OFONO_PHONESIM_CONFIG"_s, m_dir.filePath(u"phonesim.conf"_s));
+    env.insert(u"OFONO_PHONESIM_CONFIG"_s, config.fileName());
     m_ofonod.setProcessEnvironment(env);
     m_ofonod.setProcessChannelMode(QProcess::MergedChannels);
     m_ofonod.setStandardOutputFile(m_dir.filePath(u"ofonod.log"_s));
@@ -58,16 +54,9 @@ bool OfonoDaemon::start(const QStringList& steps)
             "mount --bind \"$1\" /usr/lib/ofono/plugins\n"
             "exec ofonod -n -p phonesim,atmodem,simready"_s,
             m_dir.filePath(u"state"_s), qEnvironmentVariable("KORVA_OFONO_PLUGINS") });
-    if (!m_ofonod.waitForStarted())
-        return false;
     QDBusConnectionInterface* bus = QDBusConnection::systemBus().interface();
-    return QTest::qWaitFor(
-               [&] {
-                   return bus->isServiceRegistered(u"org.ofono"_s).value()
-                       || m_ofonod.state() != QProcess::Running;
-               },
-               20000)
-        && m_ofonod.state() == QProcess::Running;
+    return m_ofonod.waitForStarted()
+        && QTest::qWaitFor([&] { return bus->isServiceRegistered(u"org.ofono"_s).value(); }, 20000);
 }
 
 void OfonoDaemon::stop()
@@ -106,10 +95,4 @@ QStringList OfonoDaemon::received()
 bool OfonoDaemon::waitReceived(const QString& command, int count, int timeoutMs)
 {
     return QTest::qWaitFor([&] { return received().count(command) >= count; }, timeoutMs);
-}
-
-QString OfonoDaemon::log() const
-{
-    QFile file(m_dir.filePath(u"ofonod.log"_s));
-    return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
 }

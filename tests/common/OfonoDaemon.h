@@ -8,7 +8,8 @@
 // the AT modem simulator tests/mocks/atmodem.py over TCP; the simready plugin
 // built beside the tests stands in for a hardware driver's "SIM initialized".
 // oFono keeps per-SIM state in /var/lib/ofono: each daemon gets an empty one
-// in a private mount namespace (which needs root).
+// in a private mount namespace (which needs root). The folder keeps
+// ofonod.log and modem.log until the test ends.
 class OfonoDaemon
 {
 public:
@@ -28,7 +29,6 @@ public:
     // The AT commands the modem received so far.
     QStringList received();
     bool waitReceived(const QString& command, int count = 1, int timeoutMs = 20000);
-    QString log() const;
 
 private:
     QTemporaryDir m_dir;

@@ -47,6 +47,12 @@ private:
         return u"AT+"_s + command + u"=\""_s + args.join(u"\",\""_s) + u'"';
     }
 
+    // The commands that carried a code to the card, from the `from`th on.
+    static QStringList codesSent(Phone& boot, int from = 0)
+    {
+        return boot.realOfono.received().mid(from).filter(QRegularExpression(u"=.*\"\\d+\""_s));
+    }
+
     static QString stackingLayer(const QString& window)
     {
         return XTools::xprop(window, u"_TARN_STACKING_LAYER"_s).section(QLatin1Char('='), 1).trimmed();
@@ -54,9 +60,9 @@ private:
 
     // Boots with oFono and its modem there, the start-up sequence's launch
     // sent the moment korvad is ready; the card asks for its PIN.
-    void bootAndLaunch(Phone& boot, const QStringList& steps)
+    void bootAndLaunch(Phone& boot)
     {
-        QVERIFY(boot.realOfono.start(steps));
+        QVERIFY(boot.realOfono.start(card()));
         QVERIFY(boot.start());
         QVERIFY(boot.fifo.waitForTokens(1));
         QVERIFY(boot.launch() >= 0);
@@ -98,35 +104,21 @@ private Q_SLOTS:
             QSKIP("needs root (a private mount namespace) and the simready plugin");
     }
 
-    // The boot's PIN typed right, or wrong first; a second launch while the
-    // page is up changes nothing.
-    void bootPin_data()
-    {
-        QTest::addColumn<QStringList>("codes");
-        QTest::newRow("right first time") << QStringList { Pin };
-        QTest::newRow("wrong then right") << QStringList { WrongPin, Pin };
-    }
-
+    // A wrong PIN, then the right one; a second launch while the page is up
+    // changes nothing.
     void bootPin()
     {
-        QFETCH(QStringList, codes);
         Phone boot({}, false);
-        STEP(bootAndLaunch(boot, card()));
+        STEP(bootAndLaunch(boot));
         QCOMPARE(boot.launch(), 0);
-        if (codes.size() > 1) {
-            QVERIFY(boot.enter(codes.first()));
-            QVERIFY(boot.waitLog(u"Incorrect PIN code"_s));
-            QVERIFY(boot.waitLog(u"2 attempts left"_s));
-            QCOMPARE(boot.realOfono.step(u"state"_s), u"pin"_s);
-        }
+        QVERIFY(boot.enter(WrongPin));
+        QVERIFY(boot.waitLog(u"2 attempts left"_s));
+        QCOMPARE(boot.realOfono.step(u"left"_s), u"2 10"_s);
         QCOMPARE(boot.fifo.tokens(), Ready);
         QVERIFY(boot.enter(Pin));
         STEP(expectDone(boot, true));
         QCOMPARE(boot.seen(), (QStringList { u"Shown"_s, u"Done true"_s }));
-        QStringList sent;
-        for (const QString& code : codes)
-            sent << at(u"CPIN"_s, { code });
-        QCOMPARE(boot.realOfono.received().filter(u"AT+CPIN=\""_s), sent);
+        QCOMPARE(codesSent(boot), (QStringList { at(u"CPIN"_s, { WrongPin }), at(u"CPIN"_s, { Pin }) }));
         QCOMPARE(boot.realOfono.step(u"state"_s), u"ready"_s);
         QVERIFY(boot.logKeepsSecret({ Pin, WrongPin }));
     }
@@ -138,7 +130,7 @@ private Q_SLOTS:
         NotificationsMock notifications;
         QVERIFY(notifications.start());
         Phone boot({}, false);
-        STEP(bootAndLaunch(boot, card()));
+        STEP(bootAndLaunch(boot));
         for (int i = 0; i < 2; ++i) {
             QVERIFY(boot.enter(WrongPin));
             QVERIFY(boot.waitLog(u"Incorrect PIN code"_s, i + 1));
@@ -159,7 +151,7 @@ private Q_SLOTS:
                 QVERIFY(boot.waitLog(u"\"Incorrect PUK code\""_s));
         }
         STEP(expectDone(boot, true));
-        QCOMPARE(boot.realOfono.received().filter(u"AT+CPIN=\""_s).mid(3),
+        QCOMPARE(codesSent(boot).mid(3),
             (QStringList { at(u"CPIN"_s, { WrongPuk, NewPin }), at(u"CPIN"_s, { Puk, NewPin }) }));
         QCOMPARE(boot.realOfono.step(u"state"_s), u"ready"_s);
         QTRY_VERIFY(!notifications.notes().isEmpty());
@@ -171,7 +163,7 @@ private Q_SLOTS:
     void simRemoved()
     {
         Phone boot({}, false);
-        STEP(bootAndLaunch(boot, card()));
+        STEP(bootAndLaunch(boot));
         QCOMPARE(boot.realOfono.step(u"remove"_s), u"ok"_s);
         STEP(expectDone(boot, false));
     }
@@ -182,7 +174,7 @@ private Q_SLOTS:
     void emergencyCall()
     {
         Phone boot({}, false);
-        STEP(bootAndLaunch(boot, card()));
+        STEP(bootAndLaunch(boot));
         const QString window = boot.page();
         QCOMPARE(stackingLayer(window), u"3"_s);
         QVERIFY(XTools::type(window, u"112"_s));
@@ -245,8 +237,7 @@ private Q_SLOTS:
         QTRY_VERIFY(boot.page(false).isEmpty());
         QVERIFY(boot.daemon.ping());
         // Nothing but the change itself asked the card about a code.
-        const QStringList sent = boot.realOfono.received().mid(before);
-        QCOMPARE(sent.filter(QRegularExpression(u"^AT\\+(CPWD|CLCK|CPIN)=\""_s)),
+        QCOMPARE(codesSent(boot, before),
             typed.isEmpty() ? QStringList()
                             : QStringList { at(u"CPWD"_s, { u"SC"_s, typed.first(), NewPin }) });
         QCOMPARE(boot.realOfono.step(u"left"_s), typed.value(0) == WrongPin ? u"2 10"_s : u"3 10"_s);
@@ -285,9 +276,7 @@ private Q_SLOTS:
             QVERIFY(boot.enter(code));
         QVERIFY(boot.waitFor(u"Enabled %1"_s.arg(result)));
         QTRY_VERIFY(boot.page(false).isEmpty());
-        const QStringList sent = boot.realOfono.received().mid(before).filter(u"AT+CLCK=\"SC\",1,"_s)
-            + boot.realOfono.received().mid(before).filter(u"AT+CLCK=\"SC\",0,"_s);
-        QCOMPARE(sent,
+        QCOMPARE(codesSent(boot, before),
             code.isEmpty() ? QStringList()
                            : QStringList { u"AT+CLCK=\"SC\",%1,\"%2\""_s.arg(int(enable)).arg(code) });
 
@@ -298,65 +287,55 @@ private Q_SLOTS:
         QVERIFY(boot.logKeepsSecret({ Pin, WrongPin }));
     }
 
-    // korvad powers the modem and the start-up sequence launches the query
-    // the moment korvad is ready: whenever the SIM's status becomes known,
-    // the PIN stage ends only after the PIN. A race, so several boots.
-    void poweredByKorvad()
+    // The boot's PIN stage as a phone meets it. korvad powers the modem; the
+    // modem is there from the start (a race with the start-up sequence's
+    // launch, so several boots) or comes seconds later, inside the start-up
+    // window or after it, with or without a launch. A SIM asking for its PIN
+    // gets its page either way; PIN_CODE_DONE comes after the PIN, or once the
+    // window passed with nothing asking; PinQueryDone only for a page shown.
+    void pinStage_data()
     {
-        for (int i = 0; i < 4; ++i) {
-            Phone boot({}, false);
-            QVERIFY(boot.realOfono.start(card()));
-            QVERIFY(boot.start());
-            QVERIFY(boot.fifo.waitForTokens(1));
-            QVERIFY(boot.launch() >= 0);
-            QVERIFY2(boot.waitFor(u"Shown"_s), qPrintable(u"boot %1"_s.arg(i)));
-            QVERIFY(boot.daemon.ping());
-            QVERIFY2(boot.fifo.tokens() == Ready, qPrintable(u"boot %1: the PIN stage ended early"_s.arg(i)));
-            QVERIFY(boot.enter(Pin));
-            STEP(expectDone(boot, true));
-        }
-    }
-
-    // The modem comes seconds after korvad, inside the start-up window or
-    // after it, with or without the start-up sequence's launch: a SIM asking
-    // for its PIN gets its page either way; the stage ends after the PIN, or
-    // when the window passed with nothing asking; PinQueryDone is only sent
-    // for a page the user saw.
-    void lateModem_data()
-    {
-        QTest::addColumn<int>("delayMs");
+        QTest::addColumn<int>("delayMs"); // the modem's arrival after korvad is ready; 0: before
         QTest::addColumn<bool>("launch");
-        QTest::newRow("3 s, launched") << 3000 << true;
-        QTest::newRow("3 s, no launch") << 3000 << false;
-        QTest::newRow("13 s, launched") << 13000 << true;
-        QTest::newRow("13 s, no launch") << 13000 << false;
+        QTest::addColumn<int>("boots");
+        QTest::newRow("modem there, launched") << 0 << true << 4;
+        QTest::newRow("3 s, launched") << 3000 << true << 1;
+        QTest::newRow("3 s, no launch") << 3000 << false << 1;
+        QTest::newRow("13 s, launched") << 13000 << true << 1;
+        QTest::newRow("13 s, no launch") << 13000 << false << 1;
     }
 
-    void lateModem()
+    void pinStage()
     {
         QFETCH(int, delayMs);
         QFETCH(bool, launch);
-        Phone boot({}, false);
-        QVERIFY(boot.start());
-        QVERIFY(boot.fifo.waitForTokens(1));
-        QElapsedTimer clock;
-        clock.start();
-        if (launch)
-            QVERIFY(boot.launch() >= 0);
-        // The modem's arrival time is the scenario, not a wait for an event.
-        QTest::qWait(int(delayMs - clock.elapsed()));
-        const bool windowOver = delayMs > 10000;
-        QCOMPARE(boot.fifo.tokens(), windowOver ? ReadyDone : Ready);
-        QVERIFY(boot.seen().isEmpty());
-        QVERIFY(boot.realOfono.start(card()));
-
-        QVERIFY(boot.waitFor(u"Shown"_s));
-        QVERIFY(boot.daemon.ping());
-        QCOMPARE(boot.seen(), QStringList { u"Shown"_s });
-        QCOMPARE(boot.fifo.tokens(), windowOver ? ReadyDone : Ready);
-        QVERIFY(boot.enter(Pin));
-        STEP(expectDone(boot, true));
-        QCOMPARE(boot.realOfono.step(u"state"_s), u"ready"_s);
+        QFETCH(int, boots);
+        const QStringList stageOver = delayMs > 10000 ? ReadyDone : Ready;
+        for (int i = 0; i < boots; ++i) {
+            Phone boot({}, false);
+            if (!delayMs)
+                QVERIFY(boot.realOfono.start(card()));
+            QVERIFY(boot.start());
+            QVERIFY(boot.fifo.waitForTokens(1));
+            QElapsedTimer clock;
+            clock.start();
+            if (launch)
+                QVERIFY(boot.launch() >= 0);
+            if (delayMs) {
+                // The modem's arrival time is the scenario, not a wait for an event.
+                QTest::qWait(int(delayMs - clock.elapsed()));
+                QCOMPARE(boot.fifo.tokens(), stageOver);
+                QVERIFY(boot.seen().isEmpty());
+                QVERIFY(boot.realOfono.start(card()));
+            }
+            QVERIFY2(boot.waitFor(u"Shown"_s), qPrintable(u"boot %1"_s.arg(i)));
+            QVERIFY(boot.daemon.ping());
+            QCOMPARE(boot.seen(), QStringList { u"Shown"_s });
+            QVERIFY2(
+                boot.fifo.tokens() == stageOver, qPrintable(u"boot %1: the PIN stage ended early"_s.arg(i)));
+            QVERIFY(boot.enter(Pin));
+            STEP(expectDone(boot, true));
+        }
     }
 };
 

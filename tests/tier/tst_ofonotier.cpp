@@ -104,25 +104,6 @@ private Q_SLOTS:
             QSKIP("needs root (a private mount namespace) and the simready plugin");
     }
 
-    // A wrong PIN, then the right one; a second launch while the page is up
-    // changes nothing.
-    void bootPin()
-    {
-        Phone boot({}, false);
-        STEP(bootAndLaunch(boot));
-        QCOMPARE(boot.launch(), 0);
-        QVERIFY(boot.enter(WrongPin));
-        QVERIFY(boot.waitLog(u"2 attempts left"_s));
-        QCOMPARE(boot.realOfono.step(u"left"_s), u"2 10"_s);
-        QCOMPARE(boot.fifo.tokens(), Ready);
-        QVERIFY(boot.enter(Pin));
-        STEP(expectDone(boot, true));
-        QCOMPARE(boot.seen(), (QStringList { u"Shown"_s, u"Done true"_s }));
-        QCOMPARE(codesSent(boot), (QStringList { at(u"CPIN"_s, { WrongPin }), at(u"CPIN"_s, { Pin }) }));
-        QCOMPARE(boot.realOfono.step(u"state"_s), u"ready"_s);
-        QVERIFY(boot.logKeepsSecret({ Pin, WrongPin }));
-    }
-
     // Three wrong PINs block it; a wrong PUK keeps the PUK page; then PUK and
     // new PIN go to the card in one command.
     void pukUnblocks()
@@ -168,32 +149,41 @@ private Q_SLOTS:
         STEP(expectDone(boot, false));
     }
 
-    // 112 typed on the PIN page: the modem goes online and dials at once, the
-    // page steps back for the call and returns above everything when the
-    // network ends it; the query is still there for the PIN.
-    void emergencyCall()
+    // On the boot's page: a wrong PIN; a second launch that changes nothing;
+    // 112, when the modem goes online and dials at once, and the page steps
+    // back for the call and returns above everything when the network ends
+    // it; then the right PIN.
+    void bootPinAndEmergencyCall()
     {
         Phone boot({}, false);
         STEP(bootAndLaunch(boot));
+        QCOMPARE(boot.launch(), 0);
+        QVERIFY(boot.enter(WrongPin));
+        QVERIFY(boot.waitLog(u"2 attempts left"_s));
+        QCOMPARE(boot.realOfono.step(u"left"_s), u"2 10"_s);
+
         const QString window = boot.page();
         QCOMPARE(stackingLayer(window), u"3"_s);
         QVERIFY(XTools::type(window, u"112"_s));
         QVERIFY(boot.daemon.ping());
-
+        QVERIFY(!boot.realOfono.received().contains(u"AT+CFUN=1"_s));
         const QRect g = XTools::geometry(window);
         // The bottom-left key of the keypad.
         QVERIFY(XTools::click(g.x() + g.width() * 93 / 480, g.y() + g.height() * 688 / 854));
         QVERIFY(boot.realOfono.waitReceived(u"ATD112;"_s));
         QVERIFY(boot.realOfono.received().contains(u"AT+CFUN=1"_s));
         QTRY_COMPARE_WITH_TIMEOUT(stackingLayer(window), u"0"_s, 10000);
-
         QCOMPARE(boot.realOfono.step(u"hangup"_s), u"ok"_s);
         QTRY_COMPARE_WITH_TIMEOUT(stackingLayer(window), u"3"_s, 10000);
+
         for (int i = 0; i < 3; ++i)
             QVERIFY(XTools::key(window, u"BackSpace"_s));
-        QVERIFY(boot.seen().filter(u"Done"_s).isEmpty());
+        QCOMPARE(boot.fifo.tokens(), Ready);
         QVERIFY(boot.enter(Pin));
         STEP(expectDone(boot, true));
+        QCOMPARE(boot.seen(), (QStringList { u"Shown"_s, u"Done true"_s }));
+        QCOMPARE(codesSent(boot), (QStringList { at(u"CPIN"_s, { WrongPin }), at(u"CPIN"_s, { Pin }) }));
+        QVERIFY(boot.logKeepsSecret({ Pin, WrongPin }));
     }
 
     // The card judges the old PIN only in the change itself: old PIN, new PIN

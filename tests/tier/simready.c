@@ -7,8 +7,9 @@
  * again. Hardware drivers call it when their module reports the card ready;
  * the phonesim plugin never does, so without this the SIM would stay "pin"
  * forever. oFono offers plugins no watch on modems, so a timer looks for the
- * modem and calls the function while its SIM is inserted or locked out; the
- * core ignores the call unless it is waiting for it.
+ * modem every 50 ms and calls the function while its SIM is inserted or
+ * locked out; while the core is not waiting, the call sends nothing to the
+ * modem (its command log shows no extra PIN state reads).
  */
 #define OFONO_API_SUBJECT_TO_CHANGE
 #include <glib.h>

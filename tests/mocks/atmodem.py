@@ -8,7 +8,8 @@ PINs, then 10 PUKs); +CLCK="SC",1 while the lock is on (0 while off) answers
 OK without looking at the password; +CPWD while the lock is off is refused.
 A test drives it on standard input, one step a line, each answered with one
 line ("ok", a value, or "error"):
-  pin CODE | puk CODE | lock on|off     the card, before the modem is powered
+  pin CODE | puk CODE | lock on|off     the card, before the modem is powered;
+  retries PIN PUK                       tries left (0 PIN tries: it asks for the PUK)
   remove                                the card is pulled out (+USIMSTATE: 0)
   hangup                                the network ends every call
   received | state | left               the AT commands so far (JSON), the
@@ -209,6 +210,8 @@ class Modem:
             setattr(self, step, a[0])
         elif step == "lock" and a in (["on"], ["off"]):
             self.locked = a == ["on"]
+        elif step == "retries" and len(a) == 2 and all(x.isdigit() for x in a):
+            self.pin_left, self.puk_left = int(a[0]), int(a[1])
         elif step == "remove":
             self.present = False
             self.unsolicited("+USIMSTATE: 0")

@@ -10,7 +10,8 @@ SimManager that appears signals its contents but not Present; LockPin and
 UnlockPin signal LockedPins even when it did not change. Malformed codes
 (InvalidFormat) cost no try; a wrong PIN or PUK fails at once, and its
 counter drops RETRIES_DELAY_MS later. EnterPin/ResetPin for a code the card
-does not ask for: InvalidFormat. ChangePin with old = new: OK, card untouched.
+does not ask for: InvalidFormat. ChangePin with old = new: OK, card untouched;
+with the PIN lock off: Failed, no try lost.
 
 Parameters (JSON, all optional) and control methods: Ofono.__init__, load().
 '''
@@ -358,6 +359,8 @@ class Ofono:
         if old == new:
             return      # oFono answers this without asking the card
         self.check_card_ready(lock_type)
+        if 'pin' not in self.locked:
+            raise _err('Failed')    # a card refuses CHANGE PIN while its PIN is disabled
         with self.changes():
             if old != self.pin:
                 raise self.wrong_code()

@@ -186,35 +186,58 @@ private Q_SLOTS:
         QVERIFY(boot.logKeepsSecret({ Pin, WrongPin }));
     }
 
-    // The card judges the old PIN only in the change itself: old PIN, new PIN
-    // twice, one change command, and the note after the card's answer. With
-    // the PIN query off no code is asked for; a new PIN equal to the old one
-    // (which oFono would wave through unchecked) is asked for again.
-    void changePin_data()
+    // What the settings application asks of a ready SIM. The card judges the
+    // old PIN only in the change itself: old PIN, new PIN twice, one change
+    // command, and the note after the card's answer. With the PIN query off no
+    // code is asked for a change; a new PIN equal to the old one (which oFono
+    // would wave through unchecked) is asked for again. Switching the query
+    // asks the card only when the lock really changes.
+    void settings_data()
     {
-        QTest::addColumn<QString>("lock");
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<QVariantList>("enable"); // empty: ChangePinCode
         QTest::addColumn<QStringList>("typed");
-        QTest::addColumn<QString>("note");
-        QTest::newRow("right old PIN")
-            << u"on"_s << QStringList { Pin, NewPin, NewPin } << u"PIN code changed|cellular.positive"_s;
-        QTest::newRow("wrong old PIN")
-            << u"on"_s << QStringList { WrongPin, NewPin, NewPin } << u"Incorrect PIN code|sim.error"_s;
-        QTest::newRow("new PIN as old") << u"on"_s << QStringList { Pin, Pin, Pin, NewPin, NewPin }
-                                        << u"PIN code changed|cellular.positive"_s;
-        QTest::newRow("PIN query off") << u"off"_s << QStringList() << u"SIM card error|sim.error.strong"_s;
+        QTest::addColumn<QString>("sent"); // the one command that carried a code
+        QTest::addColumn<QString>("outcome");
+        const QString changed = u"PIN code changed|cellular.positive"_s;
+        const QString cpwd = u"AT+CPWD=\"SC\",\"%1\",\"%2\""_s;
+        const QString clck = u"AT+CLCK=\"SC\",%1,\"%2\""_s;
+        QTest::newRow("change") << true << QVariantList() << QStringList { Pin, NewPin, NewPin }
+                                << cpwd.arg(Pin, NewPin) << changed;
+        QTest::newRow("change, wrong old PIN")
+            << true << QVariantList() << QStringList { WrongPin, NewPin, NewPin }
+            << cpwd.arg(WrongPin, NewPin) << u"Incorrect PIN code|sim.error"_s;
+        QTest::newRow("change, new PIN as old")
+            << true << QVariantList() << QStringList { Pin, Pin, Pin, NewPin, NewPin }
+            << cpwd.arg(Pin, NewPin) << changed;
+        QTest::newRow("change, PIN query off")
+            << false << QVariantList() << QStringList() << QString() << u"SIM card error|sim.error.strong"_s;
+        QTest::newRow("switch off") << true << QVariantList { false } << QStringList { Pin }
+                                    << clck.arg(0).arg(Pin) << u"Enabled 1"_s;
+        QTest::newRow("switch on") << false << QVariantList { true } << QStringList { Pin }
+                                   << clck.arg(1).arg(Pin) << u"Enabled 0"_s;
+        QTest::newRow("already on") << true << QVariantList { true } << QStringList() << QString()
+                                    << u"Enabled 0"_s;
+        QTest::newRow("already off") << false << QVariantList { false } << QStringList() << QString()
+                                     << u"Enabled 1"_s;
+        QTest::newRow("switch off, wrong PIN") << true << QVariantList { false } << QStringList { WrongPin }
+                                               << clck.arg(0).arg(WrongPin) << u"Enabled 0"_s;
     }
 
-    void changePin()
+    void settings()
     {
-        QFETCH(QString, lock);
+        QFETCH(bool, locked);
+        QFETCH(QVariantList, enable);
         QFETCH(QStringList, typed);
-        QFETCH(QString, note);
+        QFETCH(QString, sent);
+        QFETCH(QString, outcome);
         NotificationsMock notifications;
         QVERIFY(notifications.start());
         Phone boot({}, false);
-        STEP(readySim(boot, lock == "on"_L1));
+        STEP(readySim(boot, locked));
         const int before = int(boot.realOfono.received().size());
-        QCOMPARE(boot.call(u"ChangePinCode"_s).type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(boot.call(enable.isEmpty() ? u"ChangePinCode"_s : u"EnablePinQuery"_s, enable).type(),
+            QDBusMessage::ReplyMessage);
         // Each entry but the last brings the next title.
         QHash<QString, int> titles;
         for (int i = 0; i < typed.size(); ++i) {
@@ -223,58 +246,25 @@ private Q_SLOTS:
             if (i + 1 < typed.size())
                 QVERIFY(boot.waitLog(title, ++titles[title]));
         }
-        QTRY_COMPARE_WITH_TIMEOUT(notifications.shown(), QStringList { note }, 20000);
+        if (enable.isEmpty()) {
+            QTRY_COMPARE_WITH_TIMEOUT(notifications.shown(), QStringList { outcome }, 20000);
+        } else {
+            QVERIFY(boot.waitFor(outcome));
+            // The state as the card has it now.
+            QCOMPARE(boot.call(u"PinQueryState"_s, { u"pin"_s }).type(), QDBusMessage::ReplyMessage);
+            // Without a page the switch itself reported the state once already.
+            QVERIFY(
+                boot.waitFor(QString(outcome).replace(u"Enabled"_s, u"State"_s), typed.isEmpty() ? 2 : 1));
+            QCOMPARE(boot.seen().filter(u"Enabled"_s), QStringList { outcome });
+        }
         QTRY_VERIFY(boot.page(false).isEmpty());
         QVERIFY(boot.daemon.ping());
-        // Nothing but the change itself asked the card about a code.
-        QCOMPARE(codesSent(boot, before),
-            typed.isEmpty() ? QStringList()
-                            : QStringList { at(u"CPWD"_s, { u"SC"_s, typed.first(), NewPin }) });
+        QCOMPARE(codesSent(boot, before), sent.isEmpty() ? QStringList() : QStringList { sent });
         QCOMPARE(boot.realOfono.step(u"left"_s), typed.value(0) == WrongPin ? u"2 10"_s : u"3 10"_s);
         // Not a boot query: no further PIN query signal, no further token.
-        QCOMPARE(boot.seen().filter(u"Done"_s).size(), lock == "on"_L1 ? 1 : 0);
+        QCOMPARE(boot.seen().filter(u"Done"_s).size(), locked ? 1 : 0);
         QCOMPARE(boot.fifo.tokens(), ReadyDone);
         QVERIFY(boot.logKeepsSecret({ Pin, WrongPin, NewPin }));
-    }
-
-    // The PIN query switched on a ready SIM: the card checks the PIN only
-    // when the lock really changes.
-    void enablePinQuery_data()
-    {
-        QTest::addColumn<bool>("locked");
-        QTest::addColumn<bool>("enable");
-        QTest::addColumn<QString>("code"); // empty: no page expected
-        QTest::addColumn<int>("result");
-        QTest::newRow("switch off") << true << false << Pin << 1;
-        QTest::newRow("switch on") << false << true << Pin << 0;
-        QTest::newRow("already on") << true << true << QString() << 0;
-        QTest::newRow("already off") << false << false << QString() << 1;
-        QTest::newRow("wrong PIN") << true << false << WrongPin << 0;
-    }
-
-    void enablePinQuery()
-    {
-        QFETCH(bool, locked);
-        QFETCH(bool, enable);
-        QFETCH(QString, code);
-        QFETCH(int, result);
-        Phone boot({}, false);
-        STEP(readySim(boot, locked));
-        const int before = boot.realOfono.received().size();
-        QCOMPARE(boot.call(u"EnablePinQuery"_s, { enable }).type(), QDBusMessage::ReplyMessage);
-        if (!code.isEmpty())
-            QVERIFY(boot.enter(code));
-        QVERIFY(boot.waitFor(u"Enabled %1"_s.arg(result)));
-        QTRY_VERIFY(boot.page(false).isEmpty());
-        QCOMPARE(codesSent(boot, before),
-            code.isEmpty() ? QStringList()
-                           : QStringList { u"AT+CLCK=\"SC\",%1,\"%2\""_s.arg(int(enable)).arg(code) });
-
-        // The state as the card has it now.
-        QCOMPARE(boot.call(u"PinQueryState"_s, { u"pin"_s }).type(), QDBusMessage::ReplyMessage);
-        QVERIFY(boot.waitFor(u"State %1"_s.arg(result), code.isEmpty() ? 2 : 1));
-        QCOMPARE(boot.seen().filter(u"Enabled"_s), QStringList { u"Enabled %1"_s.arg(result) });
-        QVERIFY(boot.logKeepsSecret({ Pin, WrongPin }));
     }
 
     // The boot's PIN stage as a phone meets it. korvad powers the modem; the

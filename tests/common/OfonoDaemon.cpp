@@ -92,7 +92,7 @@ QStringList OfonoDaemon::received()
     return commands;
 }
 
-bool OfonoDaemon::waitReceived(const QString& command, int count, int timeoutMs)
+bool OfonoDaemon::waitReceived(const QString& command, int timeoutMs)
 {
-    return QTest::qWaitFor([&] { return received().count(command) >= count; }, timeoutMs);
+    return QTest::qWaitFor([&] { return received().contains(command); }, timeoutMs);
 }

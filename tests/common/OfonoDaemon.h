@@ -13,8 +13,6 @@
 class OfonoDaemon
 {
 public:
-    static constexpr const char* Modem = "/phonesim";
-
     OfonoDaemon() = default;
     ~OfonoDaemon();
 
@@ -28,7 +26,7 @@ public:
     QString step(const QString& line);
     // The AT commands the modem received so far.
     QStringList received();
-    bool waitReceived(const QString& command, int count = 1, int timeoutMs = 20000);
+    bool waitReceived(const QString& command, int timeoutMs = 20000);
 
 private:
     QTemporaryDir m_dir;

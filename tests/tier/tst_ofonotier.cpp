@@ -2,7 +2,6 @@
 
 #include <XTools.h>
 
-#include <QDBusConnection>
 #include <QDBusMessage>
 #include <QElapsedTimer>
 #include <QRegularExpression>
@@ -40,11 +39,6 @@ private:
     QStringList card(const QString& lock = u"on"_s) const
     {
         return { u"pin "_s + Pin, u"puk "_s + Puk, u"lock "_s + lock };
-    }
-
-    static QString at(const QString& command, const QStringList& args)
-    {
-        return u"AT+"_s + command + u"=\""_s + args.join(u"\",\""_s) + u'"';
     }
 
     // The commands that carried a code to the card, from the `from`th on.
@@ -132,8 +126,8 @@ private Q_SLOTS:
                 QVERIFY(boot.waitLog(u"\"Incorrect PUK code\""_s));
         }
         STEP(expectDone(boot, true));
-        QCOMPARE(codesSent(boot).mid(3),
-            (QStringList { at(u"CPIN"_s, { WrongPuk, NewPin }), at(u"CPIN"_s, { Puk, NewPin }) }));
+        const QString cpin = u"AT+CPIN=\"%1\",\"%2\""_s;
+        QCOMPARE(codesSent(boot).mid(3), (QStringList { cpin.arg(WrongPuk, NewPin), cpin.arg(Puk, NewPin) }));
         QCOMPARE(boot.realOfono.step(u"state"_s), u"ready"_s);
         QTRY_VERIFY(!notifications.notes().isEmpty());
         QVERIFY(notifications.shown().last().startsWith("PIN code changed|"_L1));
@@ -182,7 +176,8 @@ private Q_SLOTS:
         QVERIFY(boot.enter(Pin));
         STEP(expectDone(boot, true));
         QCOMPARE(boot.seen(), (QStringList { u"Shown"_s, u"Done true"_s }));
-        QCOMPARE(codesSent(boot), (QStringList { at(u"CPIN"_s, { WrongPin }), at(u"CPIN"_s, { Pin }) }));
+        QCOMPARE(codesSent(boot),
+            (QStringList { u"AT+CPIN=\"%1\""_s.arg(WrongPin), u"AT+CPIN=\"%1\""_s.arg(Pin) }));
         QVERIFY(boot.logKeepsSecret({ Pin, WrongPin }));
     }
 

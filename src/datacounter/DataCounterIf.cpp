@@ -13,13 +13,17 @@
 #include <platform/tarn/Locale.h>
 #include <platform/tarn/StylableWidget.h>
 
+#include <QCoreApplication>
 #include <QDBusAbstractInterface>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDate>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace {
 
@@ -30,6 +34,8 @@ const QString RoamingPermissionKey
 const QString AutoconnectKey = QStringLiteral("/system/olmo/connectivity/IAP/%1/autoconnect");
 const QString HomeWarning = QStringLiteral("home_notification");
 const QString RoamingWarning = QStringLiteral("roaming_notification");
+// The request of a roaming question's dialog.
+const QString RoamingQuestion = QStringLiteral("roaming");
 const char* const CountersNever = "qtn_cell_counters_never";
 constexpr uint DisconnectFlags = 0x8000;
 // The connectivity daemon's state of a connection that is down.
@@ -104,6 +110,7 @@ DataCounterIf::DataCounterIf(QObject* parent)
         this, &DataCounterIf::doConfirmRoaming, this, &DataCounterIf::confirmRoaming, Qt::QueuedConnection);
     connect(
         this, &DataCounterIf::doConfirmContinue, this, &DataCounterIf::confirmContinue, Qt::QueuedConnection);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &DataCounterIf::closeAtExit);
 }
 
 void DataCounterIf::show_roaming_dlg()
@@ -124,7 +131,8 @@ void DataCounterIf::show_error_note(const QString& errorMessage)
 
 QString DataCounterIf::megabytesText(const DataAmount& amount) const
 {
-    return locale().formatNumber(amount.megabytes());
+    // Always one decimal, "12.0" as well as "12.5", in the locale's digits.
+    return locale().formatNumber(amount.megabytes(), 1);
 }
 
 void DataCounterIf::confirmRoaming()
@@ -132,18 +140,15 @@ void DataCounterIf::confirmRoaming()
     KTRACE();
     QString info;
     const DataAmount step = DataAmount::fromConfValue(
-        confValue(GeneralPrefix + QStringLiteral("gprs_roaming_notification_period"), this));
+        confValue(GeneralPrefix + QStringLiteral("gprs_roaming_notification_period"), this))
+                                .clamped();
     if (!step.isZero())
         info = qtTrId("qtn_cell_roaming_dialog_warning_info").arg(megabytesText(step));
     const QString question = qtTrId("qtn_cell_roaming_dialog_question");
-    if (!m_dialog) {
-        const bool yes = showDialog(question, info);
-        if (shuttingDown())
-            return;
-        Q_EMIT roaming(yes);
-    } else {
+    if (!m_dialog)
+        ask(RoamingQuestion, question, info);
+    else
         updateDialog(question, info);
-    }
 }
 
 void DataCounterIf::confirmContinue(const QString& type)
@@ -172,17 +177,10 @@ void DataCounterIf::confirmContinue(const QString& type)
     Q_EMIT NGFEvent(KorvaFeedback::WarningStrong);
 
     const QString question = qtTrId("qtn_cell_warning_dialog_question");
-    if (m_dialog) {
+    if (m_dialog)
         updateDialog(question, details);
-        return;
-    }
-    if (showDialog(question, details) || shuttingDown())
-        return;
-    if (type == HomeWarning)
-        m_pendingActions |= NoHomeAutoconnect;
-    else if (type == RoamingWarning)
-        m_pendingActions |= ForbidRoaming;
-    getConnectionStatus();
+    else
+        ask(type, question, details);
 }
 
 bool DataCounterIf::shuttingDown()
@@ -196,7 +194,13 @@ bool DataCounterIf::shuttingDown()
     return true;
 }
 
-bool DataCounterIf::showDialog(const QString& title, const QString& text)
+void DataCounterIf::ask(const QString& request, const QString& title, const QString& text)
+{
+    m_request = request;
+    showDialog(title, text);
+}
+
+void DataCounterIf::showDialog(const QString& title, const QString& text)
 {
     qDebug() << "Create dialog";
     KTRACE() << title << text;
@@ -217,15 +221,45 @@ bool DataCounterIf::showDialog(const QString& title, const QString& text)
     // No title bar is shown; the window's name still tells the question.
     dialog->setWindowTitle(title);
     m_dialog = dialog;
+    connect(dialog, &QDialog::finished, this, &DataCounterIf::answered);
 
-    qDebug() << "do exec...";
-    const int result = dialog->exec();
+    qDebug() << "waiting for the answer...";
+    dialog->appear();
+}
+
+void DataCounterIf::answered(int result)
+{
+    auto* dialog = qobject_cast<Tarn::Dialog*>(sender());
+    if (!dialog || dialog != m_dialog)
+        return;
     const bool yes = result == Tarn::Dialog::Yes;
     qDebug() << "...confirmed:" << (yes ? "true" : "false");
     m_dialog = nullptr;
     dialog->deleteLater();
     qDebug() << "Delete later";
-    return yes;
+    const QString request = std::exchange(m_request, QString());
+    if (shuttingDown())
+        return;
+    if (request == RoamingQuestion) {
+        Q_EMIT roaming(yes);
+        return;
+    }
+    if (yes)
+        return;
+    if (request == HomeWarning)
+        m_pendingActions |= NoHomeAutoconnect;
+    else if (request == RoamingWarning)
+        m_pendingActions |= ForbidRoaming;
+    getConnectionStatus();
+}
+
+void DataCounterIf::closeAtExit()
+{
+    if (!m_dialog)
+        return;
+    // Deleted, not closed: no finished(), so no answer is taken.
+    qWarning("data counter: dialog closed by shutdown; no answer taken");
+    delete m_dialog.data();
 }
 
 void DataCounterIf::updateDialog(const QString& title, const QString& text)
@@ -304,15 +338,38 @@ void DataCounterIf::handleConnectionStatus(const QString& st, uint sa, const QSt
         return;
     }
     // Every connection reported while listening is asked to go down; the
-    // proxy stays until one of them reports that it is.
-    const QDBusMessage reply
-        = m_nexo->call(QStringLiteral("disconnect_req"), DisconnectFlags, st, sa, si, nt, na, ni);
+    // proxy stays until one of them reports that it is. The calls go out in
+    // the order of the reports without waiting: a daemon that never answers
+    // must not hold the screen for a timeout per connection.
+    if (m_pendingDisconnects >= MaxPendingDisconnects) {
+        if (m_pendingDisconnects++ == MaxPendingDisconnects)
+            qWarning("connectivity daemon: %d disconnections unanswered; further reports not acted on",
+                MaxPendingDisconnects);
+    } else {
+        ++m_pendingDisconnects;
+        auto* watcher = new QDBusPendingCallWatcher(
+            m_nexo->asyncCall(QStringLiteral("disconnect_req"), DisconnectFlags, st, sa, si, nt, na, ni),
+            this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this](QDBusPendingCallWatcher* w) { disconnectAnswered(w); });
+    }
+    // A connection that reports itself down ends the listening, after its
+    // own disconnect like every other report.
+    if (status == NexoStateDisconnected)
+        disconnectNexo();
+}
+
+void DataCounterIf::disconnectAnswered(QDBusPendingCallWatcher* watcher)
+{
+    watcher->deleteLater();
+    // The count past the limit only marks that the warning was given.
+    m_pendingDisconnects = qMin(m_pendingDisconnects, int(MaxPendingDisconnects)) - 1;
+    const QDBusMessage reply = watcher->reply();
     switch (reply.type()) {
     case QDBusMessage::ErrorMessage:
         qDebug().noquote() << "error reply:" << reply.errorName();
         break;
     case QDBusMessage::ReplyMessage:
-        // The proxy pads an empty reply with one invalid value.
         if (reply.signature().isEmpty())
             qDebug() << "args:" << 0 << "is:"
                      << "kissa";
@@ -323,10 +380,6 @@ void DataCounterIf::handleConnectionStatus(const QString& st, uint sa, const QSt
         qDebug() << "reply type:" << reply.type();
         break;
     }
-    // A connection that reports itself down ends the listening, after its
-    // own disconnect like every other report.
-    if (status == NexoStateDisconnected)
-        disconnectNexo();
 }
 
 void DataCounterIf::disableAutoConnect()
@@ -369,13 +422,23 @@ QString DataCounterIf::localDateString(const QString& text)
 {
     if (text == QLatin1String(CountersNever))
         return QString();
+    // Exactly day.month.year in plain digits, a real day of a year a counter
+    // can have been reset in; anything else shows no date, as an unset one.
     const QStringList parts = text.split(QLatin1Char('.'));
-    if (parts.size() <= 2)
+    if (parts.size() != 3)
         return QString();
-    bool dayOk = false, monthOk = false, yearOk = false;
-    const QDate date(parts.at(2).toInt(&yearOk), parts.at(1).toInt(&monthOk), parts.at(0).toInt(&dayOk));
-    // Out-of-range parts make no date at all, as an unset one.
-    if (!dayOk || !monthOk || !yearOk || !date.isValid() || date.year() < 1)
+    int numbers[3];
+    for (int i = 0; i < 3; ++i) {
+        const QString& part = parts.at(i);
+        if (part.isEmpty() || part.size() > (i == 2 ? 4 : 2))
+            return QString();
+        for (QChar c : part)
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return QString();
+        numbers[i] = part.toInt();
+    }
+    const QDate date(numbers[2], numbers[1], numbers[0]);
+    if (!date.isValid() || date.year() < MinResetYear)
         return QString();
     return locale().formatDateTime(
         QDateTime(date, QTime(0, 0)), Tarn::Locale::DateMedium, Tarn::Locale::TimeNone);

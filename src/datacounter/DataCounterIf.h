@@ -9,6 +9,7 @@
 
 class DataAmount;
 class QDBusAbstractInterface;
+class QDBusPendingCallWatcher;
 class QLabel;
 namespace Tarn {
 class Dialog;
@@ -26,7 +27,9 @@ class SIMIdentity;
 // (com.vexa.nexo2) and then switches off data roaming or the home access
 // point's autoconnect.
 //
-// One dialog at a time: a request while it is open only replaces its texts.
+// One dialog at a time: a request while it is open (or waiting for the
+// screen) only replaces its texts. The answer comes later, from the event
+// loop; nothing here waits for the user.
 class DataCounterIf : public QDBusAbstractAdaptor
 {
     Q_OBJECT
@@ -53,6 +56,11 @@ public:
     // Longest wait for the connectivity daemon per call; it answers from
     // memory, and a hung one must not freeze the screen for D-Bus's 25 s.
     static constexpr int NexoTimeoutMs = 3000;
+    // disconnect_req calls waiting for their answer; reports past this are
+    // logged once and dropped, so a flood of them cannot pile up calls.
+    static constexpr int MaxPendingDisconnects = 16;
+    // Reset dates before this year are no date a counter can carry.
+    static constexpr int MinResetYear = 1970;
 
     // Registers `parent` on the system bus with this adaptor.
     explicit DataCounterIf(QObject* parent);
@@ -79,18 +87,27 @@ private Q_SLOTS:
     void imsiComplete(const QString& imsi, Cellular::SIM::SIMError error);
 
 private:
-    bool showDialog(const QString& title, const QString& text);
+    // Opens the dialog for `request` (a warning type, or the roaming
+    // question); answered() takes the user's answer.
+    void ask(const QString& request, const QString& title, const QString& text);
+    void showDialog(const QString& title, const QString& text);
+    void answered(int result);
+    void closeAtExit();
     static bool shuttingDown();
     void updateDialog(const QString& title, const QString& text);
     void getConnectionStatus();
     void disconnectNexo();
     void disableAutoConnect();
+    void disconnectAnswered(QDBusPendingCallWatcher* watcher);
     QString megabytesText(const DataAmount& amount) const;
 
     QDBusAbstractInterface* m_nexo = nullptr;
     QPointer<Tarn::Dialog> m_dialog;
+    // What the open dialog asks for.
+    QString m_request;
     QPointer<QLabel> m_titleLabel;
     QPointer<QLabel> m_textLabel;
     Cellular::SIM::SIMIdentity* m_simIdentity = nullptr;
     uint m_pendingActions = 0;
+    int m_pendingDisconnects = 0;
 };

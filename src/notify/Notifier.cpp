@@ -6,6 +6,18 @@
 #include <platform/tarn/FeedbackClient.h>
 #include <platform/tarn/Notification.h>
 
+namespace {
+
+// Peer-supplied text never reaches a widget at any length.
+QString bounded(const QString& text)
+{
+    if (text.size() <= Notifier::MaxTextLength)
+        return text;
+    return text.left(Notifier::MaxTextLength - 1) + QChar(0x2026);
+}
+
+} // namespace
+
 Notifier::Notifier(QObject* parent)
     : QObject(parent)
     , m_feedback(new Tarn::FeedbackClient(this))
@@ -20,10 +32,26 @@ void Notifier::showNotification(QString notifText, QString id)
     KTRACE() << '"' + notifText + '"' << '"' + id + '"';
     if (notifText.isEmpty())
         return;
+    const QString text = bounded(notifText);
+    if (m_pendingNotes >= MaxPendingNotes) {
+        if (!m_notesBackedUp)
+            qWarning(
+                "notification server owes %d answers: texts go to banners until it answers", MaxPendingNotes);
+        m_notesBackedUp = true;
+        showBanner(text, KorvaBanner::System);
+        return;
+    }
     qDebug(".publish()");
-    Tarn::Notification notification(id, QString(), notifText);
-    if (!notification.publish())
-        showBanner(notifText, KorvaBanner::System);
+    auto* notification = new Tarn::Notification(id, QString(), text, this);
+    ++m_pendingNotes;
+    connect(notification, &Tarn::Notification::finished, this, [this, notification](bool published) {
+        --m_pendingNotes;
+        m_notesBackedUp = m_notesBackedUp && m_pendingNotes > 0;
+        notification->deleteLater();
+        if (!published)
+            showBanner(notification->body(), KorvaBanner::System);
+    });
+    notification->publish();
 }
 
 void Notifier::playNGFEvent(QString event)
@@ -55,11 +83,41 @@ void Notifier::stopNGFEvent(QString event)
 void Notifier::showBanner(QString notifText, QString bannerStyleName)
 {
     KTRACE() << '"' + notifText + '"' << '"' + bannerStyleName + '"';
+    const BannerText wanted { bounded(notifText), bannerStyleName };
+    if ((m_banner && m_banner->isVisible() && m_shown == wanted) || m_waiting.contains(wanted))
+        return;
+    if (!m_banner) {
+        present(wanted);
+        return;
+    }
+    if (m_waiting.size() >= MaxQueuedBanners) {
+        if (!m_droppingBanners)
+            qWarning(
+                "%d banners waiting: further banners dropped until one has been shown", MaxQueuedBanners);
+        m_droppingBanners = true;
+        return;
+    }
+    m_waiting.append(wanted);
+}
+
+void Notifier::present(const BannerText& wanted)
+{
     auto* banner = new Tarn::Banner;
-    banner->setTitle(notifText);
-    banner->setStyleName(bannerStyleName);
+    banner->setTitle(wanted.text);
+    banner->setStyleName(wanted.styleName);
     connect(banner, &Tarn::Banner::clicked, banner, &Tarn::Banner::disappear);
+    // Gone, by a tap, by time or otherwise: the next one may come.
+    connect(banner, &QObject::destroyed, this, &Notifier::showNextBanner);
+    m_banner = banner;
+    m_shown = wanted;
     banner->appear(Tarn::Banner::DestroyWhenDone);
+}
+
+void Notifier::showNextBanner()
+{
+    m_droppingBanners = false;
+    if (!m_waiting.isEmpty())
+        present(m_waiting.takeFirst());
 }
 
 void Notifier::showBanner(QString notifText)

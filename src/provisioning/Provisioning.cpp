@@ -107,6 +107,17 @@ void Provisioning::iapSelectReq(const QStringList& gprsApNames, const QStringLis
         Q_EMIT iapSelected(QString(), QString());
         return;
     }
+    for (const QStringList* names : { &gprsApNames, &mmsApNames }) {
+        for (const QString& name : *names) {
+            if (name.size() > MaxApNameLength) {
+                qWarning("provisioning: an access point name of %lld characters is longer than %d; request "
+                         "answered as cancelled",
+                    qlonglong(name.size()), MaxApNameLength);
+                Q_EMIT iapSelected(QString(), QString());
+                return;
+            }
+        }
+    }
     if (!sheetAllowed()) {
         Q_EMIT iapSelected(QString(), QString());
         return;

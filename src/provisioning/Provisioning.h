@@ -44,6 +44,10 @@ private:
     // than this is refused (answered as cancelled) rather than freezing the
     // phone while a selector of that size is built.
     static constexpr int MaxApNames = 100;
+    // An access point's name is a line in a selector. A longer one is
+    // refused with its list, not cut: a cut name chosen by the user would
+    // name no access point the engine knows.
+    static constexpr int MaxApNameLength = 256;
     bool sheetAllowed();
 
     ProvisioningDBusAdaptor* m_adaptor;

@@ -82,14 +82,21 @@ void ProvisioningAPSheet::rejected()
     Q_EMIT finished(1);
 }
 
+// "None" is the first entry, not a text: an access point may be named so.
+static QString chosenName(QObject* selector, const QString& name)
+{
+    auto* box = qobject_cast<Tarn::ComboBox*>(selector);
+    return box && box->currentIndex() > 0 ? name : QString();
+}
+
 void ProvisioningAPSheet::gprsSelected(const QString& name)
 {
     KTRACE() << '"' + name + '"';
-    m_gprsAp = name == qtTrId(KorvaText::NoAccessPoint) ? QString() : name;
+    m_gprsAp = chosenName(sender(), name);
 }
 
 void ProvisioningAPSheet::mmsSelected(const QString& name)
 {
     KTRACE() << '"' + name + '"';
-    m_mmsAp = name == qtTrId(KorvaText::NoAccessPoint) ? QString() : name;
+    m_mmsAp = chosenName(sender(), name);
 }

@@ -1,6 +1,7 @@
 #include "KorvadWin.h"
 
 #include <platform/Trace.h>
+#include <platform/tarn/Application.h>
 
 #include <QCloseEvent>
 
@@ -20,6 +21,24 @@ void KorvadWin::closeEvent(QCloseEvent* event)
     m_closed = event->isAccepted();
 }
 
+void KorvadWin::showEvent(QShowEvent* event)
+{
+    Tarn::ApplicationWindow::showEvent(event);
+    updateHold();
+}
+
+void KorvadWin::hideEvent(QHideEvent* event)
+{
+    Tarn::ApplicationWindow::hideEvent(event);
+    updateHold();
+}
+
+void KorvadWin::updateHold()
+{
+    if (auto* app = Tarn::Application::instance())
+        app->holdScreen(this, isVisible() && m_priority != XlibUtils::Normal);
+}
+
 void KorvadWin::setPriority(bool normal)
 {
     KTRACE() << "normal:" << normal;
@@ -33,6 +52,7 @@ void KorvadWin::setPriority(bool normal)
     m_priority = priority;
     m_priorityWritten = true;
     XlibUtils::setWindowPriority(static_cast<XlibUtils::WindowPriority>(m_priority), this);
+    updateHold();
     KTRACE() << "out";
 }
 

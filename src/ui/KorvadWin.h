@@ -24,8 +24,14 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
+    // Shown above everything, the page must have the user's answer first:
+    // other programs' questions wait until it goes.
+    void updateHold();
+
     int m_priority = XlibUtils::Normal;
     bool m_priorityWritten = false;
     bool m_closed = false;

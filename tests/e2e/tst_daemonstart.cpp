@@ -126,6 +126,24 @@ private Q_SLOTS:
         }
     }
 
+    // Prestarted, no question, sheet or banner shows; the release brings them.
+    void prestartShowsNothing()
+    {
+        Phone phone({ { u"pin_locked"_s, false } });
+        QVERIFY(phone.start({ u"-log"_s, u"-prestart"_s }, "com.vexa.oma_cp_ui"));
+        QVERIFY(Phone::send(u"com.vexa.korva_ui"_s, u"show_error_note"_s, { u"home_notification"_s }));
+        QVERIFY(Phone::send(u"com.vexa.oma_cp_ui"_s, u"pin_query_req"_s, { false }));
+        QVERIFY(Phone::send(u"com.vexa.oma_cp_ui"_s, u"notification_req"_s, { u"settings_received"_s }));
+        QVERIFY(phone.waitLog(u"Create dialog"_s) && phone.waitLog(u"appearSystemwide"_s)
+            && phone.waitLog(u"Banner::appear"_s));
+        QVERIFY(phone.daemon.ping());
+        QVERIFY(XTools::findWindows(u"."_s, false).isEmpty());
+        QVERIFY(DaemonProcess::release());
+        // The banner first: it goes by itself after a while.
+        QVERIFY(!XTools::findWindows(u"^Connection settings received"_s, true).isEmpty());
+        QTRY_COMPARE(XTools::findWindows(u"^Data limit|^Settings PIN code$"_s, false).size(), 2);
+    }
+
     // Only a modem that failed is fatal, and only radios known to be off ask:
     // a device mode service that cannot say counts as online.
     void noDialog_data()

@@ -121,15 +121,21 @@ private Q_SLOTS:
         const QString mb = u"int64 600000"_s;
         const QString home = u"You have transferred 1.2 MB of data in your home network"_s;
         QTest::newRow("home since") << "home" << mb << "'5.3.2026'" << home + " since 5 Mar 2026.";
-        QTest::newRow("home never") << "home" << mb << "'qtn_cell_counters_never'" << home + ".";
-        QTest::newRow("home date out of range") << "home" << mb << "'31.2.2026'" << home + ".";
+        QTest::newRow("home never, whole megabytes")
+            << "home"
+            << "int64 6000000"
+            << "'qtn_cell_counters_never'"
+            << "You have transferred 12.0 MB of data in your home network.";
+        // Only a real day.month.year of a sane year is a date.
+        for (const char* date : { "'31.2.2026'", "'1.1.2000.5.6'", "'1.1.99999999'", "'+1.1.2020'" })
+            QTest::newRow(date) << "home" << mb << date << home + ".";
         QTest::newRow("roaming since")
             << "roaming" << mb << "'5.3.2026'"
             << "You have transferred 1.2 MB of data while roaming since 5 Mar 2026.";
         QTest::newRow("clamped") << "roaming"
                                  << "int64 9223372036854775807"
                                  << ""
-                                 << "You have transferred 2,147,483,647 MB of data while roaming.";
+                                 << "You have transferred 2,147,483,647.0 MB of data while roaming.";
     }
 
     void limitWarning()
@@ -245,6 +251,8 @@ private Q_SLOTS:
                                         << " You will be notified after every 10.5 MB of data.";
         QTest::newRow("no, without step") << false << ""
                                           << " ";
+        QTest::newRow("step clamped") << false << "int64 9223372036854775807"
+                                      << " You will be notified after every 2,147,483,647.0 MB of data.";
     }
 
     void roamingQuestion()

@@ -7,6 +7,7 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
+#include <QElapsedTimer>
 #include <QTest>
 #include <QXmlStreamReader>
 
@@ -72,6 +73,7 @@ class TestHostile : public QObject
         s_next(type, context, message);
     }
 
+    QList<bool> m_roaming;
     QScopedPointer<MockService> m_callOfono { new MockService(
         "ofono_sim", "org.ofono", MockService::SystemBus) };
 
@@ -155,6 +157,26 @@ class TestHostile : public QObject
     }
 
     static QString dconfDump() { return XTools::run(u"dconf"_s, { u"dump"_s, u"/"_s }); }
+
+    // The longest of ten round trips in a row through the daemon's GUI
+    // thread on the system bus, queued behind what was sent before; 60 s
+    // when one goes unanswered.
+    static qint64 worstRoundTrip(const char* what)
+    {
+        qint64 worst = 0;
+        for (int i = 0; i < 10; ++i) {
+            QElapsedTimer timer;
+            timer.start();
+            QDBusMessage msg = QDBusMessage::createMethodCall(u"com.vexa.korva_ui"_s, u"/com/vexa/korva_ui"_s,
+                u"com.vexa.korva_ui"_s, u"show_error_note"_s);
+            msg << u"ping"_s;
+            const bool answered = QDBusConnection::systemBus().call(msg, QDBus::Block, 20000).type()
+                == QDBusMessage::ReplyMessage;
+            worst = qMax(worst, answered ? timer.elapsed() : 60000);
+        }
+        qInfo("%s: worst round trip %lld ms", what, worst);
+        return worst;
+    }
 
 private Q_SLOTS:
     void everyMethod()
@@ -248,6 +270,65 @@ private Q_SLOTS:
             QVERIFY2(line.size() < 8192, qPrintable(line.left(200)));
     }
 
+    // Floods from an allowed caller and peers that never answer: the screen
+    // holds a bounded number of windows, and the daemon keeps answering.
+    void floodsStayBounded()
+    {
+        constexpr qint64 Responsive = 3000;
+        QVariantList connections;
+        for (int i = 0; i < 10; ++i)
+            connections << QVariant(
+                QVariantList { u"GPRS"_s, 0, u"c%1"_s.arg(i), u"GPRS"_s, 0, u"net"_s, 2 });
+        MockService nexo(u"nexo2"_s, u"com.vexa.nexo2"_s, MockService::SystemBus,
+            { { u"connections"_s, connections }, { u"answer"_s, u"hang_disconnect"_s } });
+        QVERIFY(nexo.start());
+        Phone phone({ { u"pin_locked"_s, false } });
+        QVERIFY(phone.start({ u"-log"_s }, "com.vexa.korva_ui"));
+        DaemonProcess& daemon = phone.daemon;
+
+        // Access-point names far past a selector's line are refused at once.
+        QVERIFY(Phone::send(u"com.vexa.oma_cp_ui"_s, u"iap_select_req"_s,
+            { QStringList(100, QString(100000, QLatin1Char('n'))), QStringList() }));
+        QVERIFY(worstRoundTrip("iap_select_req of long names") < Responsive);
+        QVERIFY(daemon.waitForOutput(u"longer than 256"_s) > 0);
+        QVERIFY(XTools::findWindows(u"^Connection settings$"_s, false).isEmpty());
+
+        // No notification server: each text falls back to a banner, one on screen.
+        const QStringList types { u"settings_received"_s, u"settings_received_updated"_s,
+            u"settings_updated"_s, u"pin_failed"_s };
+        for (int i = 0; i < 3000; ++i)
+            QVERIFY(Phone::send(u"com.vexa.oma_cp_ui"_s, u"notification_req"_s, { types.at(i % 4) }));
+        QVERIFY(worstRoundTrip("3000 banners") < Responsive);
+        const QString banners = u"^(Connection settings received|Access points saved|Incorrect PIN)"_s;
+        QCOMPARE(XTools::findWindows(banners, false).size(), 1);
+
+        // A hung notification server holds up nothing.
+        NotificationsMock notifications;
+        QVERIFY(notifications.start() && notifications.freeze(true));
+        for (int i = 0; i < 40; ++i)
+            QVERIFY(Phone::send(u"com.vexa.oma_cp_ui"_s, u"notification_req"_s, { types.at(i % 4) }));
+        QVERIFY(worstRoundTrip("40 notifications, server hung") < Responsive);
+        QVERIFY(notifications.freeze(false));
+
+        // Nor a connectivity daemon that never answers a disconnection: all
+        // ten go out at once, in the order reported.
+        QVERIFY(Phone::send(u"com.vexa.korva_ui"_s, u"show_error_note"_s, { u"home_notification"_s }));
+        const QStringList dialog = XTools::findWindows(u"^Data limit reached"_s, true);
+        QCOMPARE(dialog.size(), 1);
+        QVERIFY(XTools::pressDialogButton(dialog.first(), false));
+        QVERIFY(daemon.waitForOutput(u"nums: 10"_s) > 0);
+        QVERIFY(worstRoundTrip("10 disconnections unanswered") < Responsive);
+        const auto asked = [&nexo] {
+            QStringList ids;
+            for (const QVariantList& call : nexo.calls(u"/com/vexa/nexo2"_s, u"disconnect_req"_s))
+                ids << call.value(3).toString();
+            return ids;
+        };
+        QTRY_COMPARE(asked(),
+            QStringList({ u"c0"_s, u"c1"_s, u"c2"_s, u"c3"_s, u"c4"_s, u"c5"_s, u"c6"_s, u"c7"_s, u"c8"_s,
+                u"c9"_s }));
+    }
+
     // Peers that misbehave while a query runs: oFono leaving the bus in the
     // middle of a PIN check, and feedbackd reporting the end of ten thousand
     // feedbacks nobody asked for.
@@ -271,6 +352,33 @@ private Q_SLOTS:
         QVERIFY(!boot.seen().contains(u"Done true"_s));
         QVERIFY(boot.logKeepsSecret({ u"13572468"_s }));
     }
+
+    // Other programs' questions take neither the input nor the place of the
+    // boot's PIN page: one already open steps aside when the page comes, a
+    // new one waits, and both come up once the PIN has been taken.
+    void questionsWaitForPinPage()
+    {
+        Phone boot({ { u"pin"_s, u"2468"_s } });
+        QVERIFY(boot.start());
+        QVERIFY(QDBusConnection::systemBus().connect(u"com.vexa.korva_ui"_s, u"/com/vexa/korva_ui"_s,
+            u"com.vexa.korva_ui"_s, u"roaming"_s, this, SLOT(onRoaming(bool))));
+        const QString roaming = u"Allow data roaming"_s;
+        QVERIFY(Phone::send(u"com.vexa.korva_ui"_s, u"show_roaming_dlg"_s));
+        QCOMPARE(XTools::findWindows(roaming, true).size(), 1);
+        QCOMPARE(boot.launch(), 1);
+        QVERIFY(boot.waitFor(u"Shown"_s));
+        QVERIFY(Phone::send(u"com.vexa.oma_cp_ui"_s, u"pin_query_req"_s, { false }));
+        QVERIFY(boot.waitLog(u"appearSystemwide"_s));
+        const QString questions = roaming + u"|^Settings PIN code$"_s;
+        QVERIFY(XTools::findWindows(questions, false).isEmpty());
+
+        QVERIFY(boot.enter(u"2468"_s));
+        QVERIFY2(boot.waitFor(u"Done true"_s), qPrintable(boot.daemon.output().right(3000)));
+        QTRY_COMPARE(XTools::findWindows(questions, false).size(), 2);
+        QVERIFY(XTools::key(XTools::findWindows(roaming, false).value(0), u"Return"_s));
+        QTRY_COMPARE(m_roaming, QList<bool> { true });
+    }
+    void onRoaming(bool yes) { m_roaming << yes; }
 
     void init()
     {

@@ -186,6 +186,9 @@ private Q_SLOTS:
             << QStringList { QString(), "MMS" };
         QTest::newRow("cancelled after a choice")
             << gprs << mms << QStringList { "key:Down", "key:Tab", "key:Down", "cancel" } << none;
+        // An access point may be called what the first entry says.
+        QTest::newRow("a point named None") << QStringList { "None" } << QStringList { "MMS" }
+                                            << QStringList { "key:Down", "ok" } << QStringList { "None", "" };
         // Only the "none" entry: stepping down leaves it chosen.
         QTest::newRow("no names") << QStringList() << QStringList()
                                   << QStringList { "key:Down", "key:Tab", "key:Down", "ok" } << none;

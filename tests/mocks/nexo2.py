@@ -6,7 +6,8 @@ each; disconnect_req(0x8000, six identity values) answers, then sends that
 connection's state_sig with state 0 and forgets it; an unknown identity fails
 with com.vexa.nexo2.Error.NotFound. Parameters (JSON, optional): connections
 [[service_type, service_attrs, service_id, network_type, network_attrs,
-network_id (text), state], ...], answer of state_req: "normal" or "hang".
+network_id (text), state], ...], answer: "normal", "hang" (state_req never
+answers) or "hang_disconnect" (disconnect_req never answers).
 Control (org.freedesktop.DBus.Mock): AddConnection(s u s s u ay u state).
 '''
 
@@ -35,25 +36,16 @@ def _emit_later(conn, state):
     GLib.idle_add(send, priority=GLib.PRIORITY_HIGH)
 
 
-def _disconnect_req(mock, _flags, *identity):
-    wanted = _identity(*identity)
-    for i, (conn, _state) in enumerate(mock.connections):
-        if conn == wanted:
-            del mock.connections[i]
-            _emit_later(conn, 0)
-            return
-    raise dbus.exceptions.DBusException('no such connection', name='com.vexa.nexo2.Error.NotFound')
 
 
 def load(mock, parameters):
     parameters = parameters or {}
     mock.answer = str(parameters.get('answer', 'normal'))
-    if mock.answer not in ('normal', 'hang'):
-        raise ValueError('answer must be "normal" or "hang"')
+    if mock.answer not in ('normal', 'hang', 'hang_disconnect'):
+        raise ValueError('answer must be "normal", "hang" or "hang_disconnect"')
     mock.unanswered = []
     mock.connections = [(_identity(st, sa, si, nt, na, ni.encode()), int(state))
                         for st, sa, si, nt, na, ni, state in parameters.get('connections', [])]
-    mock.AddMethods(MAIN_IFACE, [('disconnect_req', 'usussuay', '', _disconnect_req)])
 
 
 @dbus.service.method(MAIN_IFACE, in_signature='', async_callbacks=('reply', 'error'))
@@ -64,6 +56,21 @@ def state_req(self, reply, error):
     reply(dbus.UInt32(len(self.connections)))
     for conn, state in self.connections:
         _emit_later(conn, state)
+
+
+@dbus.service.method(MAIN_IFACE, in_signature='usussuay', async_callbacks=('reply', 'error'))
+def disconnect_req(self, _flags, st, sa, si, nt, na, ni, reply, error):
+    if self.answer == 'hang_disconnect':
+        self.unanswered.append(reply)
+        return
+    wanted = _identity(st, sa, si, nt, na, ni)
+    for i, (conn, _state) in enumerate(self.connections):
+        if conn == wanted:
+            del self.connections[i]
+            reply()
+            _emit_later(conn, 0)
+            return
+    error(dbus.exceptions.DBusException('no such connection', name='com.vexa.nexo2.Error.NotFound'))
 
 
 @dbus.service.method(dbusmock.MOCK_IFACE, in_signature='sussuayu', out_signature='')

@@ -8,6 +8,9 @@
 #include <QDBusReply>
 #include <QFile>
 #include <QFileInfo>
+#include <QWidget>
+
+#include <algorithm>
 
 #include <cstdio>
 #include <cstdlib>
@@ -191,7 +194,64 @@ void Application::release()
     }
     m_prestarted = false;
     releasePrestart();
+    // The daemon's own pages first: one may hold the screen before the
+    // questions that waited come up.
     Q_EMIT prestartReleased();
+    showWaiting();
+}
+
+bool Application::mayShow(QWidget* window, WindowKind kind, std::function<void()> show)
+{
+    if (!mustWait(kind))
+        return true;
+    m_waiting.removeIf([window](const Waiting& w) { return !w.window || w.window == window; });
+    m_waiting.append({ window, kind, std::move(show) });
+    KTRACE() << window << (kind == Question ? "question" : "passive") << "waits;" << m_waiting.size()
+             << "waiting";
+    return false;
+}
+
+bool Application::cancelShow(QWidget* window)
+{
+    const auto before = m_waiting.size();
+    m_waiting.removeIf([window](const Waiting& w) { return w.window == window; });
+    return m_waiting.size() < before;
+}
+
+void Application::holdScreen(QObject* holder, bool hold)
+{
+    if (hold == m_holders.contains(holder))
+        return;
+    KTRACE() << holder << hold;
+    if (hold) {
+        m_holders.append(holder);
+        connect(holder, &QObject::destroyed, this, [this, holder] { holdScreen(holder, false); });
+        if (m_holders.size() == 1)
+            Q_EMIT screenHeldChanged(true);
+        return;
+    }
+    m_holders.removeOne(holder);
+    disconnect(holder, &QObject::destroyed, this, nullptr);
+    if (!m_holders.isEmpty())
+        return;
+    Q_EMIT screenHeldChanged(false);
+    showWaiting();
+}
+
+void Application::showWaiting()
+{
+    // One at a time, from the front: a window coming up may hold the
+    // screen again or ask for another.
+    for (;;) {
+        const auto it = std::find_if(m_waiting.begin(), m_waiting.end(),
+            [this](const Waiting& w) { return !w.window || !mustWait(w.kind); });
+        if (it == m_waiting.end())
+            return;
+        const Waiting next = *it;
+        m_waiting.erase(it);
+        if (next.window)
+            next.show();
+    }
 }
 
 void Application::releasePrestart() { }

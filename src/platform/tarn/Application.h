@@ -1,8 +1,12 @@
 #pragma once
 
 #include <QApplication>
+#include <QList>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 class QDBusConnection;
 
@@ -43,6 +47,22 @@ public:
     // closed by the shutdown, not answered by the user.
     bool isShuttingDown() const { return m_shuttingDown; }
 
+    // Nothing comes up while prestarted. A question (a system dialog, a
+    // sheet: another program asking the user) also waits while a window
+    // holds the screen for an answer the user must give first.
+    enum WindowKind { Passive, Question };
+
+    // True when `window` may come up now. Otherwise `show` runs once it may,
+    // windows in the order they asked; asking again replaces the window's
+    // turn, and a window that is gone loses it.
+    bool mayShow(QWidget* window, WindowKind kind, std::function<void()> show);
+    // True when `window` was waiting.
+    bool cancelShow(QWidget* window);
+    // While any holder holds it (until it lets go or is destroyed), open
+    // questions step aside and new ones wait.
+    void holdScreen(QObject* holder, bool hold);
+    bool isScreenHeld() const { return !m_holders.isEmpty(); }
+
     // The bus name and path on which the platform releases the prestart.
     QString serviceName() const;
     // Another process owned serviceName() when this one started: a second
@@ -62,6 +82,7 @@ public Q_SLOTS:
 
 Q_SIGNALS:
     void prestartReleased();
+    void screenHeldChanged(bool held);
 
 protected:
     void setShuttingDown() { m_shuttingDown = true; }
@@ -76,6 +97,17 @@ private:
     PrestartMode m_prestartMode = NoPrestart;
     bool m_prestarted = false;
     bool m_serviceNameTaken = false;
+
+    struct Waiting
+    {
+        QPointer<QWidget> window;
+        WindowKind kind;
+        std::function<void()> show;
+    };
+    bool mustWait(WindowKind kind) const { return m_prestarted || (kind == Question && isScreenHeld()); }
+    void showWaiting();
+    QList<Waiting> m_waiting;
+    QList<QObject*> m_holders;
 };
 
 } // namespace Tarn

@@ -1,6 +1,7 @@
 #include "Banner.h"
 
 #include "../Trace.h"
+#include "Application.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -68,6 +69,13 @@ void Banner::appear(DeletionPolicy policy)
 {
     KTRACE() << m_styleName << title().size() << "chars";
     m_policy = policy;
+    auto* app = Application::instance();
+    if (!app || app->mayShow(this, Application::Passive, [this] { comeUp(); }))
+        comeUp();
+}
+
+void Banner::comeUp()
+{
     placeOnScreen();
     show();
     raise();
@@ -77,6 +85,10 @@ void Banner::appear(DeletionPolicy policy)
 void Banner::disappear()
 {
     m_timer->stop();
+    auto* app = Application::instance();
+    const bool waited = app && !isVisible() && app->cancelShow(this);
+    if (waited && m_policy == DestroyWhenDone)
+        deleteLater();
     if (!isVisible())
         return;
     hide();

@@ -30,8 +30,8 @@ public:
     QString styleName() const { return m_styleName; }
     void setStyleName(const QString& styleName);
 
-    // Shows it at the top of the screen; DestroyWhenDone deletes it once it
-    // has disappeared.
+    // Shows it at the top of the screen (once the prestart is released);
+    // DestroyWhenDone deletes it once it has disappeared.
     void appear(DeletionPolicy policy = KeepWhenDone);
 
 public Q_SLOTS:
@@ -46,6 +46,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void comeUp();
     void placeOnScreen();
 
     QLabel* m_title;

@@ -1,6 +1,7 @@
 #include "Dialog.h"
 
 #include "../Trace.h"
+#include "Application.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -62,6 +63,8 @@ Dialog::Dialog(const QString& title, StandardButtons buttons, QWidget* parent)
 
     setTitle(title);
     setButtons(buttons);
+    if (auto* app = Application::instance())
+        connect(app, &Application::screenHeldChanged, this, &Dialog::screenHeld);
 }
 
 QString Dialog::title() const
@@ -115,21 +118,33 @@ void Dialog::setButtons(StandardButtons buttons)
 void Dialog::setSystemModal(bool systemModal)
 {
     m_systemModal = systemModal;
-    setWindowModality(systemModal ? Qt::ApplicationModal : Qt::NonModal);
     setWindowFlag(Qt::WindowStaysOnTopHint, systemModal);
 }
 
 void Dialog::appear(DeletionPolicy policy)
 {
     setAttribute(Qt::WA_DeleteOnClose, policy == DestroyWhenDone);
+    auto* app = Application::instance();
+    const Application::WindowKind kind = m_systemModal ? Application::Question : Application::Passive;
+    if (!app || app->mayShow(this, kind, [this] { comeUp(); }))
+        comeUp();
+}
+
+void Dialog::comeUp()
+{
     show();
     raise();
     activateWindow();
 }
 
-int Dialog::exec()
+void Dialog::screenHeld(bool held)
 {
-    return QDialog::exec();
+    // An open question steps aside and comes back when the screen is free.
+    if (!held || !m_systemModal || !isVisible())
+        return;
+    KTRACE() << "steps aside";
+    hide();
+    Application::instance()->mayShow(this, Application::Question, [this] { comeUp(); });
 }
 
 void Dialog::disappear()
@@ -141,6 +156,8 @@ void Dialog::disappear()
 void Dialog::done(int result)
 {
     KTRACE() << result;
+    if (auto* app = Application::instance())
+        app->cancelShow(this);
     QDialog::done(result);
     // QDialog signals accepted()/rejected() only for 1 and 0.
     if (result == Ok || result == Yes || result == Save)

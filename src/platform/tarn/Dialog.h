@@ -45,14 +45,15 @@ public:
     StandardButtons buttons() const { return m_buttons; }
     QPushButton* button(StandardButton which) const { return m_buttonWidgets.value(which); }
 
-    // A system dialog is modal for the whole system and kept above every window.
+    // A system dialog is a question kept above other windows. It blocks no
+    // window of its own process: a page the user must answer first keeps the
+    // input, and the dialog waits behind it (Application::holdScreen).
     void setSystemModal(bool systemModal);
     bool isSystemModal() const { return m_systemModal; }
 
+    // Shows it now, or once nothing holds the screen (see Application);
+    // the answer comes as finished(int).
     void appear(DeletionPolicy policy = KeepWhenDone);
-
-    // Modal run: returns the value of the button pressed.
-    int exec() override;
 
     // Full screen width, centred, as tall as the content needs; again after
     // the content changed.
@@ -66,6 +67,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void comeUp();
+    void screenHeld(bool held);
+
     QLabel* m_title;
     QVBoxLayout* m_body;
     QHBoxLayout* m_buttonRow;

@@ -5,6 +5,7 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QElapsedTimer>
 #include <QVariantMap>
 
@@ -30,13 +31,15 @@ QString Notification::appName()
     return QStringLiteral("korvad");
 }
 
-bool Notification::publish()
+void Notification::publish()
 {
     m_id = 0;
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         qWarning("notification not published: no session bus");
-        return false;
+        QMetaObject::invokeMethod(
+            this, [this] { Q_EMIT finished(false); }, Qt::QueuedConnection);
+        return;
     }
 
     QVariantMap hints;
@@ -47,27 +50,30 @@ bool Notification::publish()
     call << appName() << quint32(0) << QString() << m_summary << m_body << QStringList() << hints
          << qint32(-1);
 
+    // Never wait on the GUI thread: a hung server must not freeze the
+    // daemon, however many notifications come.
     QElapsedTimer timer;
     timer.start();
-    // Block without running the event loop: nothing else of the daemon may
-    // run inside this call, and the wait is bounded.
-    const QDBusMessage reply = bus.call(call, QDBus::Block, ReplyTimeoutMs);
-    const qint64 waited = timer.elapsed();
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, ReplyTimeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, timer] {
+        watcher->deleteLater();
+        answered(watcher->reply(), timer.elapsed());
+    });
+}
 
+void Notification::answered(const QDBusMessage& reply, qint64 waited)
+{
     if (reply.type() != QDBusMessage::ReplyMessage) {
         qWarning("notification not published (%lld ms): %s %s", waited, qPrintable(reply.errorName()),
             qPrintable(reply.errorMessage()));
-        return false;
+    } else if (DBusShape::expectShape(reply, QLatin1String("u"), "org.freedesktop.Notifications.Notify")) {
+        m_id = reply.arguments().constFirst().toUInt();
+        if (m_id == 0)
+            qWarning("notification not published: the server answered id 0");
+        else
+            KTRACE() << "id" << m_id << "after" << waited << "ms";
     }
-    if (!DBusShape::expectShape(reply, QLatin1String("u"), "org.freedesktop.Notifications.Notify"))
-        return false;
-    if (reply.arguments().constFirst().toUInt() == 0) {
-        qWarning("notification not published: the server answered id 0");
-        return false;
-    }
-    m_id = reply.arguments().constFirst().toUInt();
-    KTRACE() << "id" << m_id << "after" << waited << "ms";
-    return true;
+    Q_EMIT finished(m_id != 0);
 }
 
 } // namespace Tarn

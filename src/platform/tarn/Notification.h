@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+class QDBusMessage;
+
 namespace Tarn {
 
 // A system notification handed to the desktop notification server
@@ -10,10 +12,9 @@ namespace Tarn {
 // into the "category" hint; the server keeps the notification after this
 // object is gone.
 //
-// publish() waits for the server's answer, but never longer than
-// ReplyTimeoutMs: a missing server answers at once through the bus, a hung
-// one costs that long. A server that answers only after the wait may still
-// show the notification.
+// publish() never waits: the server's answer comes as finished(), from the
+// event loop, at most ReplyTimeoutMs later. A server that answers only after
+// that may still show the notification.
 class Notification : public QObject
 {
     Q_OBJECT
@@ -27,15 +28,21 @@ public:
     QString summary() const { return m_summary; }
     QString body() const { return m_body; }
 
-    // True exactly when the server answered with a notification id.
-    bool publish();
-    // The server's id after a successful publish(), else 0.
+    // Sends it; finished() follows exactly once.
+    void publish();
+    // The server's id once it took the notification, else 0.
     quint32 id() const { return m_id; }
 
     // The application name the server sees.
     static QString appName();
 
+Q_SIGNALS:
+    // True exactly when the server answered in time with a notification id.
+    void finished(bool published);
+
 private:
+    void answered(const QDBusMessage& reply, qint64 waited);
+
     QString m_eventType;
     QString m_summary;
     QString m_body;

@@ -1,5 +1,6 @@
 #include "Sheet.h"
 
+#include "Application.h"
 #include "StylableWidget.h"
 
 #include "../Trace.h"
@@ -20,6 +21,8 @@ Sheet::Sheet(QWidget* parent)
     setProperty("styleName", QString());
     m_layout->setContentsMargins(0, 0, 0, 0);
     m_layout->setSpacing(0);
+    if (auto* app = Application::instance())
+        connect(app, &Application::screenHeldChanged, this, &Sheet::screenHeld);
 }
 
 QString Sheet::styleName() const
@@ -56,6 +59,13 @@ void Sheet::appearSystemwide(DeletionPolicy policy)
 {
     KTRACE() << (policy == KeepWhenDone ? "keep" : "destroy");
     m_policy = policy;
+    auto* app = Application::instance();
+    if (!app || app->mayShow(this, Application::Question, [this] { comeUp(); }))
+        comeUp();
+}
+
+void Sheet::comeUp()
+{
     if (QScreen* screen = QGuiApplication::primaryScreen())
         setGeometry(screen->geometry());
     showFullScreen();
@@ -66,12 +76,23 @@ void Sheet::appearSystemwide(DeletionPolicy policy)
 void Sheet::disappear()
 {
     KTRACE();
+    if (auto* app = Application::instance())
+        app->cancelShow(this);
     const bool wasVisible = isVisible();
     hide();
     if (wasVisible)
         Q_EMIT disappeared();
     if (m_policy == DestroyWhenDone)
         deleteLater();
+}
+
+void Sheet::screenHeld(bool held)
+{
+    if (!held || !isVisible())
+        return;
+    KTRACE() << "steps aside";
+    hide();
+    Application::instance()->mayShow(this, Application::Question, [this] { comeUp(); });
 }
 
 void Sheet::showEvent(QShowEvent* event)

@@ -30,7 +30,8 @@ public:
     void setCentralWidget(QWidget* widget);
     QWidget* centralWidget() const { return m_central; }
 
-    // Above every application, covering the whole screen. With KeepWhenDone
+    // Above every application, covering the whole screen; a question, so it
+    // waits while the screen is held (see Application). With KeepWhenDone
     // the sheet survives disappear() and can be shown again.
     void appearSystemwide(DeletionPolicy policy);
 
@@ -46,6 +47,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void comeUp();
+    void screenHeld(bool held);
     void replace(QPointer<QWidget>& slot, QWidget* widget, int index);
 
     QVBoxLayout* m_layout;

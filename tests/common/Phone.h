@@ -3,15 +3,17 @@
 #include <DaemonProcess.h>
 #include <FifoReader.h>
 #include <MockService.h>
+#include <OfonoDaemon.h>
 
 #include <QDBusMessage>
 #include <QObject>
 #include <QStringList>
 #include <QVariantMap>
 
-// One boot of the real daemon against the simulated oFono, seen from
-// outside: its services' calls and the PIN query's signals, the boot fifo,
-// the page on the X display, the simulator's call log and the daemon's log.
+// One boot of the real daemon against the simulated oFono (or, started by the
+// test, the real oFono daemon over a simulated modem), seen from outside: its
+// services' calls and the PIN query's signals, the boot fifo, the page on the
+// X display, the simulator's call log and the daemon's log.
 class Phone : public QObject
 {
     Q_OBJECT
@@ -48,6 +50,7 @@ public:
     bool logKeepsSecret(const QStringList& codes);
 
     MockService ofono;
+    OfonoDaemon realOfono;
     FifoReader fifo;
     DaemonProcess daemon;
 

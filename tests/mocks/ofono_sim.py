@@ -5,8 +5,13 @@ GetProperties/SetProperty/PropertyChanged only; SimManager and
 VoiceCallManager exist while Powered, NetworkRegistration while Online with a
 ready SIM (present, PinRequired "none"), and other interfaces' methods fail
 with UnknownMethod. A reply goes out first, the PropertyChanged of what it
-changed right after it. Malformed codes (InvalidFormat) cost no try; a wrong
-PIN or PUK fails at once, and its counter drops RETRIES_DELAY_MS later.
+changed right after it (but Emergency goes out before the reply to Dial). A
+SimManager that appears signals its contents but not Present; LockPin and
+UnlockPin signal LockedPins even when it did not change. Malformed codes
+(InvalidFormat) cost no try; a wrong PIN or PUK fails at once, and its
+counter drops RETRIES_DELAY_MS later. EnterPin/ResetPin for a code the card
+does not ask for: InvalidFormat. ChangePin with old = new: OK, card untouched;
+with the PIN lock off: Failed, no try lost.
 
 Parameters (JSON, all optional) and control methods: Ofono.__init__, load().
 '''
@@ -110,6 +115,9 @@ class Ofono:
         self.exit_on = set()
         self.delay_ms = 0
         self.queue = []
+        # the next SimManager read answers with the card as it was before its
+        # PinRequired turned to this, signalled just before that reply
+        self.stale_read = p.get('stale_read')
 
     # --- derived state -------------------------------------------------
 
@@ -221,7 +229,9 @@ class Ofono:
                         {k: after[MODEM][k] for k in late})
         for iface in SUB_IFACES:
             if iface in after and iface not in before:
-                self._emit_diff(iface, {}, after[iface])
+                # oFono announces an appearing SIM as present without a signal
+                present = {'Present': after[iface]['Present']} if iface == SIM else {}
+                self._emit_diff(iface, present, after[iface])
 
     @contextlib.contextmanager
     def changes(self):
@@ -349,6 +359,8 @@ class Ofono:
         if old == new:
             return      # oFono answers this without asking the card
         self.check_card_ready(lock_type)
+        if 'pin' not in self.locked:
+            raise _err('Failed')    # a card refuses CHANGE PIN while its PIN is disabled
         with self.changes():
             if old != self.pin:
                 raise self.wrong_code()
@@ -366,6 +378,9 @@ class Ofono:
                 self.locked.append('pin')
             elif not lock and 'pin' in self.locked:
                 self.locked.remove('pin')
+            else:
+                self.emit(self.path, SIM, 'PropertyChanged', 'sv',
+                          ['LockedPins', to_dbus('LockedPins', list(self.locked))])
 
     # --- modem properties ------------------------------------------------
 
@@ -398,9 +413,15 @@ class Ofono:
                  'Multiparty': False, 'RemoteHeld': False,
                  'RemoteMultiparty': False,
                  'Emergency': number in EMERGENCY_NUMBERS}
-        with self.changes():
-            self.manager.AddObject(path, CALL, {}, [])
-            self.calls.append((path, props))
+        before = self.snapshot()
+        was_emergency = self.emergency()
+        self.manager.AddObject(path, CALL, {}, [])
+        self.calls.append((path, props))
+        if self.emergency() != was_emergency:
+            before[MODEM]['Emergency'] = True
+            self.manager.EmitSignalDetailed(MODEM, 'PropertyChanged', 'sv',
+                                            ['Emergency', dbus.Boolean(True)], {'path': self.path})
+        self.publish(before)
         dbusmock.get_object(path).AddMethods(CALL, [
             ('GetProperties', '', 'a{sv}', lambda _o: to_dbus_dict(props)),
             ('Hangup', '', '', lambda _o: self.hangup(path)),
@@ -434,7 +455,15 @@ def guarded(st, iface, name, impl):
 
 def add_modem_methods(st, modem):
     def get_props(iface):
-        return lambda: to_dbus_dict(st.props(iface))
+        def read():
+            props = to_dbus_dict(st.props(iface))
+            if iface == SIM and st.stale_read is not None:
+                st.pin_required, st.stale_read = str(st.stale_read), None
+                st.manager.EmitSignalDetailed(SIM, 'PropertyChanged', 'sv',
+                                              ['PinRequired', dbus.String(st.pin_required)],
+                                              {'path': st.path})
+            return props
+        return read
 
     table = {
         MODEM: [('GetProperties', '', 'a{sv}', get_props(MODEM)),

@@ -193,7 +193,8 @@ class TestHostile : public QObject
         msg.setArguments(args);
         msg.setAutoStartService(!send);
         if (send)
-            return bus(m.system).send(msg) ? msg.createReply() : msg.createErrorReply(QDBusError::NoReply, u"not sent"_s);
+            return bus(m.system).send(msg) ? msg.createReply()
+                                           : msg.createErrorReply(QDBusError::NoReply, u"not sent"_s);
         return bus(m.system).call(msg, QDBus::Block, 30000);
     }
     static Method introspection(bool system, const QString& service, const QString& path)
@@ -298,7 +299,8 @@ private Q_SLOTS:
 
         QVERIFY(daemon.ping());
         // A round trip on the system bus: its signals sent before are here.
-        QCOMPARE(call(introspection(true, u"com.vexa.korva_ui"_s, u"/"_s)).type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(
+            call(introspection(true, u"com.vexa.korva_ui"_s, u"/"_s)).type(), QDBusMessage::ReplyMessage);
         QCoreApplication::processEvents();
         QVERIFY(!m_heard.isEmpty());
         QCOMPARE(m_heard - declared, QSet<QString>());
@@ -317,8 +319,8 @@ private Q_SLOTS:
         QVariantList connections;
         QStringList ids;
         for (int i = 0; i < 10; ++i)
-            connections << QVariant(QVariantList { u"GPRS"_s, 0, ids.emplaceBack(u"c%1"_s.arg(i)), u"GPRS"_s, 0,
-                u"net"_s, 2 });
+            connections << QVariant(
+                QVariantList { u"GPRS"_s, 0, ids.emplaceBack(u"c%1"_s.arg(i)), u"GPRS"_s, 0, u"net"_s, 2 });
         MockService nexo(u"nexo2"_s, u"com.vexa.nexo2"_s, MockService::SystemBus,
             { { u"connections"_s, connections }, { u"answer"_s, u"hang_disconnect"_s } });
         QVERIFY(nexo.start());

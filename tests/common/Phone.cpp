@@ -83,6 +83,17 @@ bool Phone::waitLog(const QString& text, int count, int timeoutMs)
     return QTest::qWaitFor([&] { return daemon.output().count(text) >= count; }, timeoutMs);
 }
 
+void Phone::expectDone(bool ok)
+{
+    QVERIFY(waitFor(ok ? u"Done true"_s : u"Done false"_s));
+    QVERIFY(fifo.waitForTokens(2));
+    QCOMPARE(fifo.tokens(), (QStringList { u"KORVA_READY"_s, u"PIN_CODE_DONE"_s }));
+    QTRY_VERIFY(page(false).isEmpty());
+    QVERIFY(daemon.ping());
+    QCOMPARE(seen().filter(u"Done"_s).size(), 1);
+    QVERIFY2(!daemon.output().contains("Could not parse"_L1), "the theme does not parse");
+}
+
 bool Phone::logKeepsSecret(const QStringList& codes)
 {
     const QString log = daemon.output();

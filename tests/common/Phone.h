@@ -48,6 +48,8 @@ public:
     bool waitLog(const QString& text, int count = 1, int timeoutMs = 20000);
     // True when none of `codes` reached the daemon's log.
     bool logKeepsSecret(const QStringList& codes);
+    // Checks that the query is over, done as `ok` says, and so is the boot's PIN stage.
+    void expectDone(bool ok);
 
     MockService ofono;
     OfonoDaemon realOfono;

@@ -35,17 +35,6 @@ private:
             && boot.fifo.waitForTokens(2) && boot.waitLog(u"new SimStateOk"_s) && boot.daemon.ping();
     }
 
-    void expectDone(Phone& boot, bool ok)
-    {
-        QVERIFY(boot.waitFor(ok ? u"Done true"_s : u"Done false"_s));
-        QVERIFY(boot.fifo.waitForTokens(2));
-        QCOMPARE(boot.fifo.tokens(), ReadyDone);
-        QTRY_VERIFY(boot.page(false).isEmpty());
-        QVERIFY(boot.daemon.ping());
-        QCOMPARE(boot.seen().filter(u"Done"_s).size(), 1);
-        QVERIFY2(!boot.daemon.output().contains("Could not parse"_L1), "the theme does not parse");
-    }
-
 private Q_SLOTS:
     // Prestarted: nothing on screen and the PIN stage open until the
     // platform releases the process. A page asked for meanwhile comes then;
@@ -77,7 +66,7 @@ private Q_SLOTS:
         if (launched) {
             QVERIFY(boot.waitFor(u"Shown"_s));
             QVERIFY(boot.enter(Pin));
-            expectDone(boot, true);
+            boot.expectDone(true);
         } else {
             QVERIFY(boot.fifo.waitForTokens(2));
             QCOMPARE(boot.fifo.tokens(), ReadyDone);

@@ -80,17 +80,6 @@ private:
         QVERIFY(boot.daemon.ping());
     }
 
-    // The query is over, done as `ok` says, and so is the boot's PIN stage.
-    void expectDone(Phone& boot, bool ok)
-    {
-        QVERIFY(boot.waitFor(ok ? u"Done true"_s : u"Done false"_s));
-        QVERIFY(boot.fifo.waitForTokens(2));
-        QCOMPARE(boot.fifo.tokens(), ReadyDone);
-        QTRY_VERIFY(boot.page(false).isEmpty());
-        QVERIFY(boot.daemon.ping());
-        QCOMPARE(boot.seen().filter(u"Done"_s).size(), 1);
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
@@ -125,7 +114,7 @@ private Q_SLOTS:
             if (puk == WrongPuk)
                 QVERIFY(boot.waitLog(u"\"Incorrect PUK code\""_s));
         }
-        STEP(expectDone(boot, true));
+        STEP(boot.expectDone(true));
         const QString cpin = u"AT+CPIN=\"%1\",\"%2\""_s;
         QCOMPARE(codesSent(boot).mid(3), (QStringList { cpin.arg(WrongPuk, NewPin), cpin.arg(Puk, NewPin) }));
         QCOMPARE(boot.realOfono.step(u"state"_s), u"ready"_s);
@@ -140,7 +129,7 @@ private Q_SLOTS:
         Phone boot({}, false);
         STEP(bootAndLaunch(boot));
         QCOMPARE(boot.realOfono.step(u"remove"_s), u"ok"_s);
-        STEP(expectDone(boot, false));
+        STEP(boot.expectDone(false));
     }
 
     // On the boot's page: a wrong PIN; a second launch that changes nothing;
@@ -174,7 +163,7 @@ private Q_SLOTS:
             QVERIFY(XTools::key(window, u"BackSpace"_s));
         QCOMPARE(boot.fifo.tokens(), Ready);
         QVERIFY(boot.enter(Pin));
-        STEP(expectDone(boot, true));
+        STEP(boot.expectDone(true));
         QCOMPARE(boot.seen(), (QStringList { u"Shown"_s, u"Done true"_s }));
         QCOMPARE(codesSent(boot),
             (QStringList { u"AT+CPIN=\"%1\""_s.arg(WrongPin), u"AT+CPIN=\"%1\""_s.arg(Pin) }));
@@ -309,7 +298,7 @@ private Q_SLOTS:
             QVERIFY2(
                 boot.fifo.tokens() == stageOver, qPrintable(u"boot %1: the PIN stage ended early"_s.arg(i)));
             QVERIFY(boot.enter(Pin));
-            STEP(expectDone(boot, true));
+            STEP(boot.expectDone(true));
         }
     }
 };

@@ -194,7 +194,7 @@ private Q_SLOTS:
             << "home" << QVariantMap { { "imsi", "24405/../../x" } } << one << true << 2 << ""
             << "is not an IMSI";
         QTest::newRow("IMSI ending in a newline")
-            << "home" << QVariantMap { { "imsi", "12345\n" } } << one << true << 1 << ""
+            << "home" << QVariantMap { { "imsi", "12345\n" } } << one << true << 2 << ""
             << "is not an IMSI";
     }
 

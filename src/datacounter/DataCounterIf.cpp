@@ -332,8 +332,6 @@ void DataCounterIf::handleConnectionStatus(const QString& st, uint sa, const QSt
             setConf(RoamingPermissionKey, 0, this);
         }
         m_pendingActions = 0;
-        disconnectNexo();
-        return;
     }
     if (!m_nexo) {
         qDebug() << "NEXO IF IS NULL!!!";
@@ -347,13 +345,18 @@ void DataCounterIf::handleConnectionStatus(const QString& st, uint sa, const QSt
         if (m_pendingDisconnects++ == MaxPendingDisconnects)
             qWarning("connectivity daemon: %d disconnections unanswered; further reports not acted on",
                 MaxPendingDisconnects);
-        return;
+    } else {
+        ++m_pendingDisconnects;
+        auto* watcher = new QDBusPendingCallWatcher(
+            m_nexo->asyncCall(QStringLiteral("disconnect_req"), DisconnectFlags, st, sa, si, nt, na, ni),
+            this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this](QDBusPendingCallWatcher* w) { disconnectAnswered(w); });
     }
-    ++m_pendingDisconnects;
-    auto* watcher = new QDBusPendingCallWatcher(
-        m_nexo->asyncCall(QStringLiteral("disconnect_req"), DisconnectFlags, st, sa, si, nt, na, ni), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this,
-        [this](QDBusPendingCallWatcher* w) { disconnectAnswered(w); });
+    // A connection that reports itself down ends the listening, after its
+    // own disconnect like every other report.
+    if (status == NexoStateDisconnected)
+        disconnectNexo();
 }
 
 void DataCounterIf::disconnectAnswered(QDBusPendingCallWatcher* watcher)

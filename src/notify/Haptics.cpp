@@ -6,8 +6,14 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
+#include <QWindow>
+
+#include <memory>
+#include <utility>
 
 quint32 Haptics::playEvent(const QString& event)
 {
@@ -19,14 +25,46 @@ quint32 Haptics::playEvent(const QString& event)
     return id;
 }
 
+namespace {
+
+quint32 playSeenOrNot(const QWidget* widget, const QString& shownEvent, const QString& hiddenEvent)
+{
+    if (Haptics::isSeen(widget))
+        return Haptics::playEvent(shownEvent);
+    qDebug("widget not visible");
+    return Haptics::playEvent(hiddenEvent);
+}
+
+} // namespace
+
 quint32 Haptics::playEvent(QWidget* widget, const QString& shownEvent, const QString& hiddenEvent)
 {
     KTRACE() << (widget ? widget->metaObject()->className() : "NULL") << '"' + shownEvent + '"'
              << '"' + hiddenEvent + '"';
-    if (isSeen(widget))
-        return playEvent(shownEvent);
-    qDebug("widget not visible");
-    return playEvent(hiddenEvent);
+    QWidget* window = widget ? widget->window() : nullptr;
+    if (!window || !window->isVisible() || window->isActiveWindow() || window->isMinimized())
+        return playSeenOrNot(widget, shownEvent, hiddenEvent);
+    // On screen but not active: X activates a window only after it has been
+    // mapped, so a dialog that has just appeared gets its chance first.
+    KTRACE() << "waiting for the window to be activated";
+    QPointer<QWidget> guarded(widget);
+    auto* wait = new QTimer(QCoreApplication::instance());
+    wait->setSingleShot(true);
+    auto decided = std::make_shared<bool>(false);
+    auto decide = [guarded, shownEvent, hiddenEvent, wait, decided] {
+        if (std::exchange(*decided, true))
+            return;
+        wait->stop();
+        wait->deleteLater();
+        playSeenOrNot(guarded.data(), shownEvent, hiddenEvent);
+    };
+    QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, wait, [guarded, decide] {
+        if (!guarded || guarded->window()->isActiveWindow())
+            decide();
+    });
+    QObject::connect(wait, &QTimer::timeout, decide);
+    wait->start(ActivationWaitMs);
+    return 0;
 }
 
 quint32 Haptics::playEvent(QWidget* widget)
@@ -36,16 +74,13 @@ quint32 Haptics::playEvent(QWidget* widget)
 
 bool Haptics::isSeen(const QWidget* widget)
 {
+    const QWidget* active = QApplication::activeWindow();
+    if (!active || active->isMinimized())
+        return false;
     if (!widget || !widget->isVisible())
         return false;
     const QWidget* window = widget->window();
     if (window->isMinimized())
-        return false;
-    // X reports activation only after the window is mapped, so a dialog that
-    // has just appeared and asked for focus stands in for the active window
-    // until then. A minimised active window sits in the task switcher.
-    const QWidget* active = QApplication::activeWindow();
-    if (active && active->isMinimized())
         return false;
     const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     return screen && screen->geometry().intersects(window->frameGeometry());

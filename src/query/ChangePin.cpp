@@ -36,14 +36,36 @@ bool ChangePin::startOperation(SimState::Operation operation)
     KTRACE() << operation << validator;
     if (operation != ChangePinOperation || !setOperation(ChangePinOperation))
         return false;
-    if (!validator) {
-        auto* pin = new PinValidator(manager, this);
-        validator = pin;
-        connect(this, &ChangePin::startQuery, pin, &PinValidator::startQuery, Qt::QueuedConnection);
-        connect(pin, &PinValidator::verifyComplete, this, &ChangePin::verifyCompleted, Qt::QueuedConnection);
-    }
-    Q_EMIT startQuery(true);
+    connect(manager, &QueryManager::pinQueryStateComplete, this, &ChangePin::pinQueryStateCompleted,
+        Qt::UniqueConnection);
+    manager->pinQueryState();
     return true;
+}
+
+void ChangePin::pinQueryStateCompleted(SIMSecurity::PINQuery state, SIMError error)
+{
+    KTRACE() << state << error;
+    disconnect(manager, &QueryManager::pinQueryStateComplete, this, &ChangePin::pinQueryStateCompleted);
+    if (m_operation == NoOperation || validator)
+        return;
+    if (!manager->checkSIMError(error)) {
+        Q_EMIT changePINComplete(false, error);
+        return;
+    }
+    if (state != SIMSecurity::QueryEnabled) {
+        // Cards refuse CHANGE PIN while the PIN is disabled; asking for codes
+        // first would only cost the user a try for nothing.
+        KTRACE() << "PIN query off: the PIN cannot be changed";
+        manager->showGeneralSimError();
+        Q_EMIT changePINComplete(false, Cellular::SIM::OtherFailure);
+        return;
+    }
+    auto* pin = new PinValidator(manager, this);
+    pin->setHandOn(true);
+    validator = pin;
+    connect(this, &ChangePin::startQuery, pin, &PinValidator::startQuery, Qt::QueuedConnection);
+    connect(pin, &PinValidator::pinEntered, this, &ChangePin::oldPinEntered, Qt::QueuedConnection);
+    Q_EMIT startQuery(true);
 }
 
 void ChangePin::enterReleased(const QString& code)
@@ -52,26 +74,22 @@ void ChangePin::enterReleased(const QString& code)
     if (!validator)
         return;
     validator->enterReleased(code);
-    // Only the old PIN is kept, and only until the SIM has judged it.
     if (qobject_cast<PinValidator*>(validator))
         enteredCode = code;
 }
 
-void ChangePin::verifyCompleted(bool success, SIMError error, int attemptsLeft)
+void ChangePin::oldPinEntered(const QString& code)
 {
-    KTRACE() << success << error << attemptsLeft;
-    delete validator;
-    validator = nullptr;
-    if (!success) {
-        dropCodes();
-        if (error == Cellular::SIM::WrongCode)
-            manager->showSystemNote(qtTrId(KorvaText::WrongPin), KorvaFeedback::SimError);
-        Q_EMIT changePINComplete(false, error);
+    KTRACE() << "length:" << code.size();
+    if (!qobject_cast<PinValidator*>(validator))
         return;
-    }
-    oldPin = enteredCode;
+    delete validator;
+    oldPin = code;
     wipe(enteredCode);
     auto* newPin = new NewPinValidator(manager, this);
+    // The same PIN again would not reach the card (oFono answers it at once),
+    // so the old PIN would pass unchecked.
+    newPin->setRefused(oldPin);
     validator = newPin;
     connect(this, &ChangePin::startQuery, newPin, &NewPinValidator::startQuery, Qt::QueuedConnection);
     connect(newPin, &NewPinValidator::newPin, this, &ChangePin::newPinEntered);
@@ -91,6 +109,9 @@ void ChangePin::changePinCompleted(bool success, SIMError error)
 {
     KTRACE() << success << error;
     manager->checkSIMError(error);
+    // The card judged the old PIN only now.
+    if (error == Cellular::SIM::WrongCode)
+        manager->showSystemNote(qtTrId(KorvaText::WrongPin), KorvaFeedback::SimError);
     if (success)
         manager->showSystemNote(qtTrId(KorvaText::PinChanged), KorvaFeedback::CellularPositive);
     Q_EMIT operationComplete(status(), error);
@@ -100,6 +121,7 @@ void ChangePin::changePinCompleted(bool success, SIMError error)
 void ChangePin::finishOperation()
 {
     disconnect(manager, &QueryManager::changePINComplete, this, &ChangePin::changePinCompleted);
+    disconnect(manager, &QueryManager::pinQueryStateComplete, this, &ChangePin::pinQueryStateCompleted);
     dropCodes();
     SimState::finishOperation();
 }

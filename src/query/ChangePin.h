@@ -2,8 +2,12 @@
 
 #include "SimState.h"
 
-// Changing the PIN of a ready SIM: the old PIN, checked by the SIM first,
-// then the new PIN twice.
+// Changing the PIN of a ready SIM: the old PIN, then the new PIN twice, and
+// one change call in which the card judges the old PIN. Nothing else makes a
+// ready card check its PIN without touching its lock, so the user learns
+// whether the old PIN was right only from the change itself. A card whose PIN
+// query is off refuses the change: that is looked up before any code is
+// asked for.
 class ChangePin : public SimState
 {
     Q_OBJECT
@@ -23,7 +27,8 @@ public Q_SLOTS:
     bool startOperation(SimState::Operation operation) override;
     void enterReleased(const QString& code) override;
     void finishOperation() override;
-    void verifyCompleted(bool success, SIMError error, int attemptsLeft = -1);
+    void pinQueryStateCompleted(SIMSecurity::PINQuery state, SIMError error);
+    void oldPinEntered(const QString& code);
     void changePinCompleted(bool success, SIMError error);
     void newPinEntered(const QString& code);
 

@@ -13,6 +13,7 @@ NewPinValidator::NewPinValidator(QueryManager* manager, QObject* parent)
 NewPinValidator::~NewPinValidator()
 {
     dropFirstCode();
+    refused.fill(QLatin1Char('0'));
 }
 
 void NewPinValidator::dropFirstCode()
@@ -37,6 +38,11 @@ void NewPinValidator::enterReleased(const QString& code)
         firstCode = code;
         manager->setUiTitle(qtTrId(KorvaText::ReenterNewPinTitle), true);
         manager->setUiHint(QString(), -1);
+    } else if (firstCode == code && !refused.isNull() && code == refused) {
+        KTRACE() << "entries match the current PIN";
+        manager->setUiError(qtTrId(KorvaText::NewPinTitle));
+        manager->setUiHint(QString(), -1);
+        dropFirstCode();
     } else if (firstCode == code) {
         KTRACE() << "entries match";
         Q_EMIT newPin(code);

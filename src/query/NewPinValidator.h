@@ -13,6 +13,8 @@ public:
     int minLength() const override { return 4; }
     int maxLength() const override { return 8; }
     bool hasFirstEntry() const { return !firstCode.isEmpty(); }
+    // A pair of entries equal to this code is asked for again, not handed on.
+    void setRefused(const QString& code) { refused = code; }
 
 Q_SIGNALS:
     void newPin(const QString& code);
@@ -25,4 +27,5 @@ private:
     void dropFirstCode();
 
     QString firstCode;
+    QString refused;
 };

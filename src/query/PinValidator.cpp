@@ -22,7 +22,10 @@ void PinValidator::enterReleased(const QString& code)
 {
     if (!validateMin(code))
         return;
-    manager->verifyPIN(code);
+    if (handOnly)
+        Q_EMIT pinEntered(code);
+    else
+        manager->verifyPIN(code);
     manager->clearCode(true);
 }
 

@@ -12,9 +12,13 @@ public:
 
     int minLength() const override { return 4; }
     int maxLength() const override { return 8; }
+    // The old PIN of a change goes to the card only inside the change: a
+    // PIN of a valid length is handed on with pinEntered, never verified.
+    void setHandOn(bool handOn) { handOnly = handOn; }
 
 Q_SIGNALS:
     void verifyComplete(bool success, SIMError error, int attemptsLeft = -1);
+    void pinEntered(const QString& code);
 
 public Q_SLOTS:
     void startQuery(bool enableEscape) override;
@@ -29,4 +33,5 @@ private:
 
     // A refused PIN whose lowered count has not been read yet.
     bool wrongCodePending = false;
+    bool handOnly = false;
 };

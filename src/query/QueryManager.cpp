@@ -15,6 +15,8 @@
 
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 // Page texts in the log, quoted so an empty one shows. They are never codes.
 QString quoted(const QString& text)
@@ -105,11 +107,20 @@ bool QueryManager::launchPinQuery(SIMSecurity::PINType pinType)
 {
     Q_UNUSED(pinType)
     launchRequested = true;
+    if (waitingForSim && !currentState->isCodeQuery()) {
+        // Nothing is known of the SIM yet (a modem coming up reports "not
+        // ready", even "ready" for a moment): the query starts when the SIM
+        // asks for a code; the start window ends the stage otherwise.
+        KTRACE() << "held: status" << currentState->status();
+        return true;
+    }
     bool result = false;
     if (currentState->operation() == SimState::NoOperation) {
         result = currentState->startOperation(SimState::CodeQueryOperation);
         if (!result)
             operationCompleted(false);
+        else if (currentState->isCodeQuery())
+            queryStarted = true;
     }
     KTRACE() << "state" << currentState->status() << "return:" << result;
     return result;
@@ -169,6 +180,11 @@ void QueryManager::setCurrentState(SimState* newState)
             // The card went away or was rejected while its code was asked:
             // that query is over, and it failed.
             Q_EMIT operationDone(false);
+        } else if (to == SIMStatus::StatusOk && startAnswered && !waitingForSim && !stageOver) {
+            // Unlocked without a query of ours: nothing is left to ask. (Inside
+            // the start window a SIM that has just come up may read as ready
+            // before it has been asked for its lock; the window decides there.)
+            emitStartResponse();
         }
         currentState->finishOperation();
         connectOperationComplete(newState, true);
@@ -178,9 +194,21 @@ void QueryManager::setCurrentState(SimState* newState)
         KTRACE() << "old" << currentState << "new" << newState;
         currentState = newState;
     }
-    if (launchRequested && !currentState->startOperation(SimState::CodeQueryOperation)
-        && currentState->operation() == SimState::NoOperation)
+    if (waitingForSim) {
+        if (!currentState->isCodeQuery())
+            return; // nothing to ask yet, and nothing to end
+        // A SIM that asks for a code inside the start window gets its page,
+        // launched or not; from here on the query decides the stage.
+        waitingForSim = false;
+        launchRequested = true;
+    }
+    if (!launchRequested)
+        return;
+    if (currentState->startOperation(SimState::CodeQueryOperation)) {
+        queryStarted = queryStarted || currentState->isCodeQuery();
+    } else if (currentState->operation() == SimState::NoOperation) {
         closeUi(); // a running query keeps its page
+    }
 }
 
 void QueryManager::connectUi(SimState* state)
@@ -218,10 +246,10 @@ void QueryManager::operationCompleted(bool ok)
 
 void QueryManager::emitLaunchResponse(bool ok)
 {
-    KTRACE() << "Response:" << ok;
-    // Only a query that was asked for ends: the start response of a SIM that
-    // still wants its code is no "done".
-    if (launchRequested && currentState->isCodeQuery())
+    KTRACE() << "Response:" << ok << "query started:" << queryStarted;
+    // Only a query that ran ends: the start response of a SIM that still
+    // wants its code, or the end of the start window, is no "done".
+    if (std::exchange(queryStarted, false))
         Q_EMIT pinQueryDoneResponse(ok);
 }
 
@@ -239,11 +267,14 @@ void QueryManager::cancelQuery()
 
 void QueryManager::startResponseTimeout()
 {
-    KTRACE() << "launchRequested:" << launchRequested;
-    if (launchRequested)
-        return;
+    KTRACE() << "launchRequested:" << launchRequested << "waiting:" << waitingForSim;
+    if (!waitingForSim)
+        return; // a query took the stage over
+    waitingForSim = false;
+    // Nothing asked in time: the boot goes on, and a SIM that asks later
+    // gets its page without a launch.
     launchRequested = true;
-    operationCompleted(false);
+    emitStartResponse();
 }
 
 void QueryManager::startResponse()
@@ -264,7 +295,7 @@ void QueryManager::simStatusCompleted(SIMStatus::Status status, SIMError error)
     KTRACE() << "isPrestarted()" << prestarted;
     if (!prestarted) {
         emitStartResponse(true, false);
-        currentState->emitStartResponse(false);
+        answerStart(false);
     } else if (!currentState->isCodeQuery()) {
         emitStartResponse(true, false);
     }
@@ -285,9 +316,22 @@ void QueryManager::emitStartResponse()
 void QueryManager::emitStartResponse(bool ready, bool done)
 {
     KTRACE() << ready << done;
+    if (stageOver && done)
+        return;
     Q_EMIT updateUpstart(ready, done);
-    if (done)
+    if (done) {
+        stageOver = true;
+        waitingForSim = false;
         disconnect(this, &QueryManager::operationDone, this, qOverload<>(&QueryManager::emitStartResponse));
+    }
+}
+
+void QueryManager::answerStart(bool launchMissing)
+{
+    startAnswered = true;
+    const SIMStatus::Status status = currentState->status();
+    waitingForSim = status == SIMStatus::StatusUnknown || status == SIMStatus::StatusNotReady;
+    currentState->emitStartResponse(launchMissing);
 }
 
 void QueryManager::prestartReleased()
@@ -298,7 +342,7 @@ void QueryManager::prestartReleased()
     // The daemon is ready now whatever the SIM wants; the PIN stage may end
     // right below and must not be reported before it.
     emitStartResponse(true, false);
-    currentState->emitStartResponse(!launchRequested);
+    answerStart(!launchRequested);
     if (deferredShow)
         showUi(deferredKeepWhenDone);
     const auto notes = std::exchange(deferredNotes, {});

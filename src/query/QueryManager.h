@@ -124,6 +124,7 @@ private:
     void closeUi();
     void unLockScreen();
     void connectOperationComplete(SimState* state, bool on);
+    void answerStart(bool launchMissing);
 
     UiWrapper* ui;
     SimState* currentState = nullptr;
@@ -136,6 +137,15 @@ private:
     SimState* pukState = nullptr;
     SimState* idleState = nullptr;
     bool launchRequested = false;
+    // The boot's start response has been given (KORVA_READY asked for).
+    bool startAnswered = false;
+    // The start window: the SIM's state was not known when the start response
+    // was due, and the boot waits (at most StartResponseTimeoutMs) for it.
+    bool waitingForSim = false;
+    // PIN_CODE_DONE has been asked for.
+    bool stageOver = false;
+    // A PIN or PUK query was started and has not been reported done.
+    bool queryStarted = false;
     bool deferredKeepWhenDone = false;
     // A show request made while prestarted, replayed at the release.
     bool deferredShow = false;

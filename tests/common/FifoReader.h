@@ -17,7 +17,12 @@ public:
     ~FifoReader() override;
 
     QString path() const { return m_path; }
-    QStringList tokens() const { return m_tokens; }
+    // Everything written so far, read from the fifo now.
+    QStringList tokens()
+    {
+        readAvailable();
+        return m_tokens;
+    }
     bool waitForTokens(int count, int timeoutMs = 20000);
 
     // The service manager's side, for a daemon a unit would start: a datagram

@@ -4,6 +4,7 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QProcess>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -61,6 +62,20 @@ QDBusMessage Phone::call(const QString& method, const QVariantList& args)
 
 int Phone::launch()
 {
+    // The daemon's user launches as the installed unit does, under the
+    // policy's group rule.
+    const QString user = qEnvironmentVariable("KORVA_RUN_AS");
+    if (!user.isEmpty()) {
+        QProcess busctl;
+        busctl.start(u"setpriv"_s,
+            { u"--reuid"_s, user, u"--regid"_s, user, u"--init-groups"_s, u"busctl"_s, u"--system"_s,
+                u"call"_s, QLatin1String(PinService), PinPath, PinInterface, u"LaunchPinQuery"_s, u"s"_s,
+                u"pin"_s });
+        if (!busctl.waitForFinished(20000) || busctl.exitCode() != 0)
+            return -1;
+        const QByteArray out = busctl.readAllStandardOutput().trimmed();
+        return out == "b true" ? 1 : out == "b false" ? 0 : -1;
+    }
     const QDBusMessage reply = call(u"LaunchPinQuery"_s, { u"pin"_s });
     if (reply.type() != QDBusMessage::ReplyMessage || reply.signature() != "b"_L1)
         return -1;
@@ -81,6 +96,17 @@ bool Phone::enter(const QString& code)
 bool Phone::waitLog(const QString& text, int count, int timeoutMs)
 {
     return QTest::qWaitFor([&] { return daemon.output().count(text) >= count; }, timeoutMs);
+}
+
+void Phone::expectDone(bool ok)
+{
+    QVERIFY(waitFor(ok ? u"Done true"_s : u"Done false"_s));
+    QVERIFY(fifo.waitForTokens(2));
+    QCOMPARE(fifo.tokens(), (QStringList { u"KORVA_READY"_s, u"PIN_CODE_DONE"_s }));
+    QTRY_VERIFY(page(false).isEmpty());
+    QVERIFY(daemon.ping());
+    QCOMPARE(seen().filter(u"Done"_s).size(), 1);
+    QVERIFY2(!daemon.output().contains("Could not parse"_L1), "the theme does not parse");
 }
 
 bool Phone::logKeepsSecret(const QStringList& codes)

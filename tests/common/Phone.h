@@ -3,15 +3,17 @@
 #include <DaemonProcess.h>
 #include <FifoReader.h>
 #include <MockService.h>
+#include <OfonoDaemon.h>
 
 #include <QDBusMessage>
 #include <QObject>
 #include <QStringList>
 #include <QVariantMap>
 
-// One boot of the real daemon against the simulated oFono, seen from
-// outside: its services' calls and the PIN query's signals, the boot fifo,
-// the page on the X display, the simulator's call log and the daemon's log.
+// One boot of the real daemon against the simulated oFono (or, started by the
+// test, the real oFono daemon over a simulated modem), seen from outside: its
+// services' calls and the PIN query's signals, the boot fifo, the page on the
+// X display, the simulator's call log and the daemon's log.
 class Phone : public QObject
 {
     Q_OBJECT
@@ -37,7 +39,8 @@ public:
     QStringList seen() const { return m_seen; }
     bool waitFor(const QString& signal, int count = 1, int timeoutMs = 20000);
     QDBusMessage call(const QString& method, const QVariantList& args = {});
-    // LaunchPinQuery as the start-up sequence calls it; -1 when it failed.
+    // LaunchPinQuery as the start-up sequence calls it (as KORVA_RUN_AS when
+    // set); -1 when it failed.
     int launch();
 
     QString page(bool wait = true);
@@ -46,8 +49,11 @@ public:
     bool waitLog(const QString& text, int count = 1, int timeoutMs = 20000);
     // True when none of `codes` reached the daemon's log.
     bool logKeepsSecret(const QStringList& codes);
+    // Checks that the query is over, done as `ok` says, and so is the boot's PIN stage.
+    void expectDone(bool ok);
 
     MockService ofono;
+    OfonoDaemon realOfono;
     FifoReader fifo;
     DaemonProcess daemon;
 

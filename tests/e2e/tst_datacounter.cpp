@@ -20,9 +20,9 @@ class TestDataCounter : public QObject
     const QString question = u"Data limit reached. Continue using mobile data?"_s;
     const QString autoconnect = u"/system/olmo/connectivity/IAP/244051234567890/autoconnect"_s;
     const QString permission = u"/system/olmo/connectivity/network_type/GPRS/gprs_roaming_permission"_s;
-    static QVariantList connection(const QString& id)
+    static QVariantList connection(const QString& id, int state = 2)
     {
-        return { u"GPRS"_s, 0, id, u"GPRS"_s, 0, u"internet"_s, 2 };
+        return { u"GPRS"_s, 0, id, u"GPRS"_s, 0, u"internet"_s, state };
     }
 
     QScopedPointer<Phone> m_phone;
@@ -160,6 +160,7 @@ private Q_SLOTS:
     }
 
     // No to a warning: the connections go down, then the setting follows.
+    // Every report is answered with a disconnect, the disconnected one too.
     void declined_data()
     {
         QTest::addColumn<QString>("type");
@@ -174,8 +175,11 @@ private Q_SLOTS:
         const QString off = "[olmo/connectivity/IAP/244051234567890]\nautoconnect=false";
         const QString noRoaming = "[olmo/connectivity/network_type/GPRS]\ngprs_roaming_permission=0";
         const QVariantMap sim;
-        QTest::newRow("roaming") << "roaming" << sim << one << true << 1 << noRoaming << "disable roaming";
-        QTest::newRow("two connections") << "home" << sim << two << true << 2 << off << "disabling";
+        QTest::newRow("roaming") << "roaming" << sim << one << true << 2 << noRoaming << "disable roaming";
+        QTest::newRow("two connections") << "home" << sim << two << true << 3 << off << "disabling";
+        QTest::newRow("already down")
+            << "home" << sim << QVariantMap { { "connections", QVariantList { connection("a", 0) } } } << true
+            << 1 << off << "disabling";
         QTest::newRow("no connection") << "home" << sim << QVariantMap() << true << 0 << ""
                                        << "nums: 0";
         QTest::newRow("daemon absent") << "home" << sim << QVariantMap() << false << 0 << ""
@@ -184,13 +188,13 @@ private Q_SLOTS:
                                      << ""
                                      << "error reply: org.freedesktop.DBus.Error.NoReply";
         QTest::newRow("IMSI unreadable")
-            << "home" << QVariantMap { { "pin_locked", true } } << one << true << 1 << ""
+            << "home" << QVariantMap { { "pin_locked", true } } << one << true << 2 << ""
             << "SimNotReady";
         QTest::newRow("IMSI not digits")
-            << "home" << QVariantMap { { "imsi", "24405/../../x" } } << one << true << 1 << ""
+            << "home" << QVariantMap { { "imsi", "24405/../../x" } } << one << true << 2 << ""
             << "is not an IMSI";
         QTest::newRow("IMSI ending in a newline")
-            << "home" << QVariantMap { { "imsi", "12345\n" } } << one << true << 1 << ""
+            << "home" << QVariantMap { { "imsi", "12345\n" } } << one << true << 2 << ""
             << "is not an IMSI";
     }
 

@@ -2,6 +2,7 @@
 #include <XTools.h>
 
 #include <common/Vocabulary.h>
+#include <notify/Haptics.h>
 #include <notify/Notifier.h>
 #include <platform/tarn/Banner.h>
 #include <platform/tarn/FeedbackClient.h>
@@ -9,6 +10,7 @@
 
 #include <QApplication>
 #include <QDBusArgument>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -16,6 +18,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -260,6 +264,38 @@ private Q_SLOTS:
             QVERIFY(finish(remote));
         QTRY_VERIFY(notifier.runningEvents().isEmpty());
         QCOMPARE(endCalls().size(), ends);
+    }
+
+    // The warning sounds only for a dialog in front of the user: the
+    // application's active window, not minimised. One that has just appeared
+    // counts once the window system has activated it.
+    void warningFeedback_data()
+    {
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<QString>("event");
+        QTest::newRow("just appeared") << u"activated"_s << u"warning_snd"_s;
+        QTest::newRow("never activated") << u"inactive"_s << u"warning_strong"_s;
+        QTest::newRow("minimised") << u"minimised"_s << u"warning_strong"_s;
+        QTest::newRow("none") << QString() << u"warning_strong"_s;
+    }
+
+    void warningFeedback()
+    {
+        QFETCH(QString, dialog);
+        QFETCH(QString, event);
+        std::unique_ptr<QDialog> box;
+        if (!dialog.isEmpty()) {
+            box = std::make_unique<QDialog>();
+            box->setAttribute(Qt::WA_ShowWithoutActivating, dialog == "inactive"_L1);
+            if (dialog == "minimised"_L1)
+                box->showMinimized();
+            else
+                box->show();
+            if (dialog == "activated"_L1)
+                box->activateWindow();
+        }
+        Haptics::playEvent(box.get());
+        QTRY_COMPARE(m_feedbackd->events(), QStringList { event });
     }
 
     // A missing or hung feedbackd never holds up the caller; the play ends

@@ -5,8 +5,11 @@ GetProperties/SetProperty/PropertyChanged only; SimManager and
 VoiceCallManager exist while Powered, NetworkRegistration while Online with a
 ready SIM (present, PinRequired "none"), and other interfaces' methods fail
 with UnknownMethod. A reply goes out first, the PropertyChanged of what it
-changed right after it. Malformed codes (InvalidFormat) cost no try; a wrong
-PIN or PUK fails at once, and its counter drops RETRIES_DELAY_MS later.
+changed right after it (but Emergency goes out before the reply to Dial). A
+SimManager that appears signals its contents but not Present. Malformed
+codes (InvalidFormat) cost no try; a wrong PIN or PUK fails at once, and its
+counter drops RETRIES_DELAY_MS later. EnterPin/ResetPin for a code the card
+does not ask for: InvalidFormat.
 
 Parameters (JSON, all optional) and control methods: Ofono.__init__, load().
 '''
@@ -29,7 +32,6 @@ MODEM = 'org.ofono.Modem'
 SIM = 'org.ofono.SimManager'
 NETREG = 'org.ofono.NetworkRegistration'
 VCM = 'org.ofono.VoiceCallManager'
-CALL = 'org.ofono.VoiceCall'
 SUB_IFACES = (SIM, NETREG, VCM)
 FEATURE = {SIM: 'sim', NETREG: 'net'}
 
@@ -110,6 +112,9 @@ class Ofono:
         self.exit_on = set()
         self.delay_ms = 0
         self.queue = []
+        # the next SimManager read answers with the card as it was before its
+        # PinRequired turned to this, signalled just before that reply
+        self.stale_read = p.get('stale_read')
 
     # --- derived state -------------------------------------------------
 
@@ -221,7 +226,9 @@ class Ofono:
                         {k: after[MODEM][k] for k in late})
         for iface in SUB_IFACES:
             if iface in after and iface not in before:
-                self._emit_diff(iface, {}, after[iface])
+                # oFono announces an appearing SIM as present without a signal
+                present = {'Present': after[iface]['Present']} if iface == SIM else {}
+                self._emit_diff(iface, present, after[iface])
 
     @contextlib.contextmanager
     def changes(self):
@@ -241,7 +248,7 @@ class Ofono:
             self.powered = on
             if not on:
                 self.online = False
-                self.drop_calls(signal=False)
+                self.calls = []
             self.reread_sim()
 
     def set_sim_present(self, present):
@@ -270,23 +277,16 @@ class Ofono:
     def remove_modem(self):
         if self.modem is None:
             raise _err(CONTROL_ERROR, 'no modem')
-        self.drop_calls(signal=False)
+        self.calls = []
         self.manager.RemoveObject(self.path)
         self.modem = None
         self.emit('/', MAIN_IFACE, 'ModemRemoved', 'o', [dbus.ObjectPath(self.path)])
 
-    def drop_calls(self, signal=True, only=None):
-        keep = []
-        for path, props in self.calls:
-            if only is not None and path != only:
-                keep.append((path, props))
-                continue
-            if signal:
-                self.emit(path, CALL, 'PropertyChanged', 'sv',
-                          ['State', dbus.String('disconnected')])
+    def hangup(self):
+        with self.changes():
+            for path, _ in self.calls:
                 self.emit(self.path, VCM, 'CallRemoved', 'o', [dbus.ObjectPath(path)])
-            self.manager.RemoveObject(path)
-        self.calls = keep
+            self.calls = []
 
     # --- SIM -----------------------------------------------------------
 
@@ -305,35 +305,23 @@ class Ofono:
         self.retries['pin'] = self.max['pin']
 
     def enter_pin(self, lock_type, pin):
-        if lock_type not in PIN_TYPES or lock_type != self.pin_required or not _code_ok(pin, lock_type):
+        if lock_type != 'pin' or lock_type != self.pin_required or not _code_ok(pin, lock_type):
             raise _err('InvalidFormat')
         with self.changes():
             if pin != self.pin:
-                raise self.wrong_code() if lock_type == 'pin' else _err('Failed')
-            if lock_type == 'pin':
-                self.pin_accepted()
+                raise self.wrong_code()
+            self.pin_accepted()
             self.pin_required = 'none'
 
     def reset_pin(self, lock_type, puk, newpin):
-        if lock_type not in PUK_TYPES or lock_type != self.pin_required or \
+        if lock_type != 'puk' or lock_type != self.pin_required or \
                 not _code_ok(puk, lock_type) or not _code_ok(newpin, 'pin'):
             raise _err('InvalidFormat')
         with self.changes():
-            if lock_type != 'puk':
-                if puk != self.puk:
-                    raise _err('Failed')
-                self.pin_required = 'none'
-                return
-            if self.retries.get('puk', 1) == 0:
-                raise _err('Failed')      # blocked for good
             if puk != self.puk:
                 raise self.wrong_code('puk')
-            self.pin = newpin
-            self.retries['pin'] = self.max['pin']
-            self.retries['puk'] = self.max['puk']
-            if 'pin' not in self.locked:
-                self.locked.append('pin')   # unblocking re-enables the lock
-            self.pin_required = 'none'
+            self.pin, self.retries, self.pin_required = newpin, dict(self.max), 'none'
+            self.locked = ['pin']   # unblocking re-enables the lock
 
     def check_pin_op(self, lock_type, *codes):
         '''Format checks of ChangePin/LockPin/UnlockPin.'''
@@ -346,8 +334,6 @@ class Ofono:
 
     def change_pin(self, lock_type, old, new):
         self.check_pin_op(lock_type, old, new)
-        if old == new:
-            return      # oFono answers this without asking the card
         self.check_card_ready(lock_type)
         with self.changes():
             if old != self.pin:
@@ -362,10 +348,7 @@ class Ofono:
             if pin != self.pin:
                 raise self.wrong_code()
             self.pin_accepted()
-            if lock and 'pin' not in self.locked:
-                self.locked.append('pin')
-            elif not lock and 'pin' in self.locked:
-                self.locked.remove('pin')
+            self.locked = ['pin'] if lock else []
 
     # --- modem properties ------------------------------------------------
 
@@ -398,20 +381,17 @@ class Ofono:
                  'Multiparty': False, 'RemoteHeld': False,
                  'RemoteMultiparty': False,
                  'Emergency': number in EMERGENCY_NUMBERS}
-        with self.changes():
-            self.manager.AddObject(path, CALL, {}, [])
-            self.calls.append((path, props))
-        dbusmock.get_object(path).AddMethods(CALL, [
-            ('GetProperties', '', 'a{sv}', lambda _o: to_dbus_dict(props)),
-            ('Hangup', '', '', lambda _o: self.hangup(path)),
-        ])
+        before = self.snapshot()
+        was_emergency = self.emergency()
+        self.calls.append((path, props))
+        if self.emergency() != was_emergency:
+            before[MODEM]['Emergency'] = True
+            self.manager.EmitSignalDetailed(MODEM, 'PropertyChanged', 'sv',
+                                            ['Emergency', dbus.Boolean(True)], {'path': self.path})
+        self.publish(before)
         self.emit(self.path, VCM, 'CallAdded', 'oa{sv}',
                   [dbus.ObjectPath(path), to_dbus_dict(props)])
         return dbus.ObjectPath(path)
-
-    def hangup(self, path=None):
-        with self.changes():
-            self.drop_calls(only=path)
 
 
 def guarded(st, iface, name, impl):
@@ -434,7 +414,15 @@ def guarded(st, iface, name, impl):
 
 def add_modem_methods(st, modem):
     def get_props(iface):
-        return lambda: to_dbus_dict(st.props(iface))
+        def read():
+            props = to_dbus_dict(st.props(iface))
+            if iface == SIM and st.stale_read is not None:
+                st.pin_required, st.stale_read = str(st.stale_read), None
+                st.manager.EmitSignalDetailed(SIM, 'PropertyChanged', 'sv',
+                                              ['PinRequired', dbus.String(st.pin_required)],
+                                              {'path': st.path})
+            return props
+        return read
 
     table = {
         MODEM: [('GetProperties', '', 'a{sv}', get_props(MODEM)),

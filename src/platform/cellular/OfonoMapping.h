@@ -67,9 +67,15 @@ namespace Cellular {
 //
 // Codes: PIN type 0 is oFono's "pin", PUK type 0 is "puk"; no other type
 //   is accepted.
-// Verifying the PIN: EnterPin while the card asks for a code; on a ready
-//   card (PinRequired "none") LockPin while LockedPins holds "pin", else
-//   UnlockPin - the card checks the code and its lock stays as it was.
+// Verifying the PIN: EnterPin, which oFono takes only while the card asks
+//   for that code (on a ready card: InvalidFormat, nothing sent to the card).
+// Changing the PIN: one ChangePin(old, new) after the user typed the old PIN
+//   and the new one twice - on a ready card nothing else makes the card check
+//   the old PIN without touching its lock (lock calls for the state the lock
+//   is already in are answered OK unchecked by some modules, refused by some
+//   cards). Not sent while LockedPins lacks "pin" (cards refuse CHANGE PIN
+//   with the PIN disabled), nor with the new PIN equal to the old one (oFono
+//   answers that at once without asking the card).
 class OfonoMapping
 {
 public:

@@ -89,6 +89,15 @@ OfonoModem::OfonoModem()
         QStringLiteral("ModemAdded"), this, SLOT(onModemAdded(QDBusMessage)));
     m_bus.connect(service, QStringLiteral("/"), QString::fromLatin1(ManagerInterface),
         QStringLiteral("ModemRemoved"), this, SLOT(onModemRemoved(QDBusMessage)));
+    // Every object's changes, subscribed before anything is read: a match
+    // added only once a modem is known would miss what it did meanwhile.
+    // The slots keep what concerns the followed modem.
+    m_bus.connect(service, QString(), QString::fromLatin1(ModemInterface), QStringLiteral("PropertyChanged"),
+        this, SLOT(onModemPropertyChanged(QDBusMessage)));
+    m_bus.connect(service, QString(), QString::fromLatin1(SimInterface), QStringLiteral("PropertyChanged"),
+        this, SLOT(onSimPropertyChanged(QDBusMessage)));
+    m_bus.connect(service, QString(), QString::fromLatin1(NetworkRegistrationInterface),
+        QStringLiteral("PropertyChanged"), this, SLOT(onNetworkRegistrationPropertyChanged(QDBusMessage)));
     listModems(true);
 }
 
@@ -191,8 +200,17 @@ void OfonoModem::takeInterfaceProperties(
     const QByteArray what = interface.toLatin1() + ".GetProperties";
     if (!DBusShape::expectShape(reply, QLatin1String("a{sv}"), what.constData()))
         return;
-    // The reply is at least as new as any PropertyChanged seen before it.
-    it->properties = OfonoMapping::normalise(qdbus_cast<QVariantMap>(reply.arguments().constFirst()));
+    QVariantMap properties = OfonoMapping::normalise(qdbus_cast<QVariantMap>(reply.arguments().constFirst()));
+    // A change signalled while the read was on its way wins over the read,
+    // whichever of the two oFono produced first.
+    for (const QString& name : std::as_const(it->signalled)) {
+        if (it->properties.contains(name))
+            properties.insert(name, it->properties.value(name));
+        else
+            properties.remove(name);
+    }
+    it->signalled.clear();
+    it->properties = properties;
     it->ready = true;
     KTRACE() << interface << "read";
 }
@@ -233,6 +251,8 @@ void store(QVariantMap& properties, const QString& name, const QVariant& value)
 
 void OfonoModem::takeProperty(const QString& interface, const QDBusMessage& message)
 {
+    if (message.path() != m_path || m_path.isEmpty())
+        return;
     QString name;
     QVariant value;
     if (!propertyChange(message, interface, &name, &value))
@@ -241,6 +261,8 @@ void OfonoModem::takeProperty(const QString& interface, const QDBusMessage& mess
     if (it == m_tracked.end())
         return;
     store(it->properties, name, value);
+    if (!it->ready && !it->signalled.contains(name))
+        it->signalled.append(name);
     Q_EMIT stateChanged();
 }
 
@@ -282,12 +304,6 @@ void OfonoModem::followModem(const QString& path, const QVariantMap& properties)
     m_modemProperties = OfonoMapping::normalise(properties);
     m_powerFailed = false;
     m_powerRequested = false;
-    m_bus.connect(QString::fromLatin1(Service), m_path, QString::fromLatin1(ModemInterface),
-        QStringLiteral("PropertyChanged"), this, SLOT(onModemPropertyChanged(QDBusMessage)));
-    m_bus.connect(QString::fromLatin1(Service), m_path, QString::fromLatin1(SimInterface),
-        QStringLiteral("PropertyChanged"), this, SLOT(onSimPropertyChanged(QDBusMessage)));
-    m_bus.connect(QString::fromLatin1(Service), m_path, QString::fromLatin1(NetworkRegistrationInterface),
-        QStringLiteral("PropertyChanged"), this, SLOT(onNetworkRegistrationPropertyChanged(QDBusMessage)));
     // Blocking only while the first start is still on the stack.
     powerUpIfNeeded(m_starting);
     syncInterfaces(m_starting);
@@ -300,12 +316,6 @@ void OfonoModem::dropModem()
     if (m_path.isEmpty())
         return;
     KTRACE() << m_path;
-    m_bus.disconnect(QString::fromLatin1(Service), m_path, QString::fromLatin1(ModemInterface),
-        QStringLiteral("PropertyChanged"), this, SLOT(onModemPropertyChanged(QDBusMessage)));
-    m_bus.disconnect(QString::fromLatin1(Service), m_path, QString::fromLatin1(SimInterface),
-        QStringLiteral("PropertyChanged"), this, SLOT(onSimPropertyChanged(QDBusMessage)));
-    m_bus.disconnect(QString::fromLatin1(Service), m_path, QString::fromLatin1(NetworkRegistrationInterface),
-        QStringLiteral("PropertyChanged"), this, SLOT(onNetworkRegistrationPropertyChanged(QDBusMessage)));
     m_tracked.clear();
     m_path.clear();
     m_modemProperties.clear();
@@ -371,6 +381,8 @@ void OfonoModem::onModemRemoved(const QDBusMessage& message)
 
 void OfonoModem::onModemPropertyChanged(const QDBusMessage& message)
 {
+    if (message.path() != m_path || m_path.isEmpty())
+        return;
     QString name;
     QVariant value;
     if (!propertyChange(message, QString::fromLatin1(ModemInterface), &name, &value))

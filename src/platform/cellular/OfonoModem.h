@@ -107,6 +107,9 @@ private:
         QVariantMap properties;
         bool ready = false;
         quint64 generation = 0;
+        // Properties a PropertyChanged set while the first read was on its
+        // way: their values are newer than anything that read can carry.
+        QStringList signalled;
     };
 
     QDBusConnection m_bus;

@@ -75,39 +75,7 @@ QDBusPendingCall SIMSecurity::codeCall(const QString& method, bool typeValid, co
 void SIMSecurity::verifyPIN(SIMSecurity::PINType type, const QString& pin)
 {
     KTRACE() << type << "pin length:" << pin.size();
-    const QString name = OfonoMapping::pinTypeName(type);
-    const QVariantMap cached = m_modem->interfaceProperties(simInterface());
-    if (name.isEmpty() || cached.value(QStringLiteral("PinRequired")).toString() != QLatin1String("none")) {
-        enterPin(name, pin);
-        return;
-    }
-    // oFono refuses EnterPin unless the card asks for that code. A ready card
-    // is asked to keep its lock as it is (LockPin while locked, UnlockPin
-    // while not): the card checks the code, a wrong one costs a try, a right
-    // one changes nothing. (ChangePin to the same code would not do: oFono
-    // answers it without asking the card.) The lock state is read fresh so a
-    // stale view can never switch it.
-    watch(m_modem->call(simInterface(), QStringLiteral("GetProperties")),
-        [this, name, pin](const QDBusMessage& reply) {
-            QVariantMap sim;
-            const SIMError error = simProperties(reply, &sim);
-            if (error != NoError) {
-                Q_EMIT verifyPINComplete(false, error);
-                return;
-            }
-            if (sim.value(QStringLiteral("PinRequired")).toString() != QLatin1String("none")) {
-                enterPin(name, pin);
-                return;
-            }
-            const bool locked = sim.value(QStringLiteral("LockedPins")).toStringList().contains(name);
-            KTRACE() << "ready SIM, checking the code with" << (locked ? "LockPin" : "UnlockPin");
-            watch(codeCall(
-                      locked ? QStringLiteral("LockPin") : QStringLiteral("UnlockPin"), true, { name, pin }),
-                [this](const QDBusMessage& reply) {
-                    const SIMError error = errorOf(reply);
-                    Q_EMIT verifyPINComplete(error == NoError, error);
-                });
-        });
+    enterPin(OfonoMapping::pinTypeName(type), pin);
 }
 
 void SIMSecurity::enterPin(const QString& name, const QString& pin)

@@ -41,6 +41,10 @@ bool Phone::waitForService(const QString& name)
 
 bool Phone::send(const QString& service, const QString& method, const QVariantList& args)
 {
+    // korvad registers its services one by one: a call sent before its
+    // service is there would be lost without a word.
+    if (!waitForService(service))
+        return false;
     QDBusMessage message = QDBusMessage::createMethodCall(service,
         QLatin1Char('/') + QString(service).replace(QLatin1Char('.'), QLatin1Char('/')), service, method);
     message.setArguments(args);

@@ -3,6 +3,7 @@
 #include "../DBusShape.h"
 #include "../Trace.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -60,8 +61,9 @@ quint32 FeedbackClient::play(const QString& event)
     // An unconnected bus yields a call that has already failed; the watcher
     // still reports it from the event loop.
     // The watcher outlives a client deleted right after play(), so that a
-    // failure is still logged.
-    auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call, CallTimeoutMs));
+    // failure is still logged; the application still frees it at exit.
+    auto* watcher = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(call, CallTimeoutMs), QCoreApplication::instance());
     connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
         [self = QPointer<FeedbackClient>(this), id, event](QDBusPendingCallWatcher* w) {
             if (self) {

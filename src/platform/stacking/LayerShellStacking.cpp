@@ -28,7 +28,15 @@ const char* const Namespace = "korvad";
 // above the top layer.
 uint32_t layerOf(WindowStacking::Place where)
 {
-    return where == WindowStacking::Normal ? ZWLR_LAYER_SHELL_V1_LAYER_BOTTOM : ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY;
+    return where == WindowStacking::Normal ? ZWLR_LAYER_SHELL_V1_LAYER_BOTTOM
+                                           : ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY;
+}
+
+// Exclusive: only the page and the questions (which never share the
+// screen with the forced page) ask for keys.
+uint32_t takesKeyboard(WindowStacking::Place where)
+{
+    return where == WindowStacking::Normal || where == WindowStacking::Banner ? 0 : 1;
 }
 
 QPlatformNativeInterface* native()
@@ -40,7 +48,8 @@ QPlatformNativeInterface* native()
 
 LayerShellStacking::LayerShellStacking()
 {
-    m_display = native() ? static_cast<wl_display*>(native()->nativeResourceForIntegration("wl_display")) : nullptr;
+    m_display
+        = native() ? static_cast<wl_display*>(native()->nativeResourceForIntegration("wl_display")) : nullptr;
     if (!m_display) {
         qWarning("Wayland display not available: windows are stacked as ordinary windows");
         return;
@@ -52,7 +61,8 @@ LayerShellStacking::LayerShellStacking()
     wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(wrapper), m_queue);
     m_registry = wl_display_get_registry(wrapper);
     wl_proxy_wrapper_destroy(wrapper);
-    static const wl_registry_listener listener = { &LayerShellStacking::onGlobal, &LayerShellStacking::onGlobalRemove };
+    static const wl_registry_listener listener
+        = { &LayerShellStacking::onGlobal, &LayerShellStacking::onGlobalRemove };
     wl_registry_add_listener(m_registry, &listener, this);
     wl_display_roundtrip_queue(m_display, m_queue);
     KTRACE() << "layer shell:" << (m_shell != nullptr);
@@ -72,10 +82,12 @@ LayerShellStacking::~LayerShellStacking()
         wl_event_queue_destroy(m_queue);
 }
 
-void LayerShellStacking::onGlobal(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t version)
+void LayerShellStacking::onGlobal(
+    void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t version)
 {
     auto* self = static_cast<LayerShellStacking*>(data);
-    if (qstrcmp(interface, zwlr_layer_shell_v1_interface.name) != 0 || self->m_shell || version < LayerShellVersion)
+    if (qstrcmp(interface, zwlr_layer_shell_v1_interface.name) != 0 || self->m_shell
+        || version < LayerShellVersion)
         return;
     self->m_shell = static_cast<zwlr_layer_shell_v1*>(
         wl_registry_bind(registry, name, &zwlr_layer_shell_v1_interface, LayerShellVersion));
@@ -93,7 +105,8 @@ void LayerShellStacking::place(QWidget* window, Place where)
     if (!m_shell) {
         if (where == AboveAll && !m_fallbackLogged) {
             m_fallbackLogged = true;
-            qWarning("The compositor offers no wlr-layer-shell: the PIN page is shown full screen and can be covered");
+            qWarning("The compositor offers no wlr-layer-shell: the PIN page is shown full screen and can be "
+                     "covered");
         }
         if (where == AboveAll)
             window->setWindowState(window->windowState() | Qt::WindowFullScreen);
@@ -130,7 +143,9 @@ void LayerShellStacking::place(QWidget* window, Place where)
     dropRole(*placed);
     window->setWindowFlag(Qt::BypassWindowManagerHint);
     const QRect screen = (window->screen() ? window->screen() : QGuiApplication::primaryScreen())->geometry();
-    window->resize(screen.width(), where == Banner ? window->height() : screen.height());
+    // A question comes at the size it gave itself.
+    if (where != Question)
+        window->resize(screen.width(), where == Banner ? window->height() : screen.height());
     window->winId();
     hookSurfaceSignals(*placed);
     if (!window->isVisible() && nativeSurface(window))
@@ -187,22 +202,27 @@ void LayerShellStacking::giveRole(Placed& placed)
     placed.surface = surface;
     placed.configured = false;
     placed.closed = false;
-    placed.layer = zwlr_layer_shell_v1_get_layer_surface(m_shell, surface, output, layerOf(placed.where), Namespace);
-    static const zwlr_layer_surface_v1_listener listener = { &LayerShellStacking::onConfigure,
-        &LayerShellStacking::onClosed };
+    placed.layer
+        = zwlr_layer_shell_v1_get_layer_surface(m_shell, surface, output, layerOf(placed.where), Namespace);
+    static const zwlr_layer_surface_v1_listener listener
+        = { &LayerShellStacking::onConfigure, &LayerShellStacking::onClosed };
     zwlr_layer_surface_v1_add_listener(placed.layer, &listener, &placed);
     const uint32_t edges = ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT
         | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT;
     if (placed.where == Banner) {
         zwlr_layer_surface_v1_set_anchor(placed.layer, edges);
         zwlr_layer_surface_v1_set_size(placed.layer, 0, static_cast<uint32_t>(qMax(1, window->height())));
+    } else if (placed.where == Question) {
+        // No anchor: centred at its own size.
+        zwlr_layer_surface_v1_set_size(placed.layer, static_cast<uint32_t>(qMax(1, window->width())),
+            static_cast<uint32_t>(qMax(1, window->height())));
     } else {
         zwlr_layer_surface_v1_set_anchor(placed.layer, edges | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM);
         zwlr_layer_surface_v1_set_size(placed.layer, 0, 0);
         // Over the panels too, not moved aside by them.
         zwlr_layer_surface_v1_set_exclusive_zone(placed.layer, -1);
     }
-    zwlr_layer_surface_v1_set_keyboard_interactivity(placed.layer, placed.where == AboveAll ? 1 : 0);
+    zwlr_layer_surface_v1_set_keyboard_interactivity(placed.layer, takesKeyboard(placed.where));
     // The first commit carries no buffer; Qt may draw only once it is configured.
     wl_surface_commit(surface);
     for (int i = 0; i < MaxRoundTrips && !placed.configured && !placed.closed; ++i) {
@@ -215,7 +235,7 @@ void LayerShellStacking::giveRole(Placed& placed)
 void LayerShellStacking::updateRole(Placed& placed)
 {
     zwlr_layer_surface_v1_set_layer(placed.layer, layerOf(placed.where));
-    zwlr_layer_surface_v1_set_keyboard_interactivity(placed.layer, placed.where == AboveAll ? 1 : 0);
+    zwlr_layer_surface_v1_set_keyboard_interactivity(placed.layer, takesKeyboard(placed.where));
     wl_surface_commit(placed.surface);
     wl_display_flush(m_display);
 }
@@ -229,7 +249,8 @@ void LayerShellStacking::dropRole(Placed& placed)
     placed.configured = false;
 }
 
-void LayerShellStacking::onConfigure(void* data, zwlr_layer_surface_v1* layer, uint32_t serial, uint32_t width, uint32_t height)
+void LayerShellStacking::onConfigure(
+    void* data, zwlr_layer_surface_v1* layer, uint32_t serial, uint32_t width, uint32_t height)
 {
     auto* placed = static_cast<Placed*>(data);
     zwlr_layer_surface_v1_ack_configure(layer, serial);

@@ -28,7 +28,8 @@ public:
     bool hasLayerShell() const { return m_shell != nullptr; }
 
 private:
-    struct Placed {
+    struct Placed
+    {
         QPointer<QWidget> window;
         Place where = Normal;
         QObject* hookedOn = nullptr;
@@ -43,9 +44,11 @@ private:
     void giveRole(Placed& placed);
     void updateRole(Placed& placed);
     void dropRole(Placed& placed);
-    static void onConfigure(void* data, zwlr_layer_surface_v1* layer, uint32_t serial, uint32_t width, uint32_t height);
+    static void onConfigure(
+        void* data, zwlr_layer_surface_v1* layer, uint32_t serial, uint32_t width, uint32_t height);
     static void onClosed(void* data, zwlr_layer_surface_v1* layer);
-    static void onGlobal(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t version);
+    static void onGlobal(
+        void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t version);
     static void onGlobalRemove(void* data, wl_registry* registry, uint32_t name);
 
     wl_display* m_display = nullptr;

@@ -13,10 +13,13 @@ public:
         Normal,
         // Above every window, with the keyboard to itself.
         AboveAll,
-        // Above every window, with the keyboard left where it is (system questions).
-        AboveAllPassive,
         // A strip across the top of the screen that never takes the keyboard.
         Banner,
+        // A system question, centred above every window while it waits for
+        // the answer (it waits itself while the PIN page is up).
+        Question,
+        // A full-screen system question (a provisioning sheet).
+        Sheet,
     };
 
     // Settings the toolkit reads once, before the application object exists.

@@ -11,8 +11,9 @@ void X11Stacking::place(QWidget* window, Place where)
     case AboveAll:
         XlibUtils::setWindowPriority(XlibUtils::AboveAll, window);
         break;
-    case AboveAllPassive:
     case Banner:
+    case Question:
+    case Sheet:
         break;
     }
 }

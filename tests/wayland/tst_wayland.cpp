@@ -73,6 +73,7 @@ class TestWayland : public QObject
 private:
     const QString Pin = u"24681357"_s;
     QProcess phoc;
+    QProcess keyboard;
     QTemporaryDir tmp;
     // KORVA_SHOTS_DIR keeps the screenshots.
     const QString shots = qEnvironmentVariableIsEmpty("KORVA_SHOTS_DIR")
@@ -112,7 +113,10 @@ private:
     {
         auto* app = new QProcess(this);
         apps << app;
-        app->setProcessEnvironment(waylandEnv());
+        QProcessEnvironment env = waylandEnv();
+        // The protocol log on standard error shows every key it is sent.
+        env.insert(u"WAYLAND_DEBUG"_s, u"client"_s);
+        app->setProcessEnvironment(env);
         app->start(QCoreApplication::applicationFilePath(), { u"--app"_s, colour });
         const bool up = QTest::qWaitFor([&] { return app->peek(4096).contains("painted"); }, 20000);
         return up ? app : nullptr;
@@ -200,12 +204,19 @@ private Q_SLOTS:
         QVERIFY(manager);
         pointer = wl_proxy_marshal_constructor(manager, 0, &pointerInterface, nullptr, nullptr);
         QVERIFY(wl_display_roundtrip(display) >= 0);
+        // A keyboard from the start: phoc tells a window it has the keyboard
+        // only if one existed when the window was focused.
+        keyboard.setProcessEnvironment(waylandEnv());
+        keyboard.start(u"wtype"_s, { u"-s"_s, u"3600000"_s, u"-k"_s, u"Escape"_s });
+        QVERIFY(keyboard.waitForStarted());
     }
 
     void cleanup() { qDeleteAll(std::exchange(apps, {})); }
 
     void cleanupTestCase()
     {
+        keyboard.kill();
+        keyboard.waitForFinished();
         if (display)
             wl_display_disconnect(display);
         phoc.terminate();
@@ -214,8 +225,12 @@ private Q_SLOTS:
 
     void bootPinPage()
     {
-        QVERIFY(startApp(u"#00ff00"_s));
-        QVERIFY(shows(u"app-before"_s, Qt::green));
+        QProcess* before = startApp(u"#00ff00"_s);
+        QVERIFY(before && shows(u"app-before"_s, Qt::green));
+        // The control for keys: the application in front gets them.
+        QVERIFY(type({ u"5"_s }));
+        QByteArray log;
+        QTRY_VERIFY((log += before->readAllStandardError()).contains(".key("));
         Phone boot({ { u"pin"_s, Pin } });
         const QProcessEnvironment env = waylandEnv();
         for (const QString& key : { u"QT_QPA_PLATFORM"_s, u"WAYLAND_DISPLAY"_s })
@@ -226,8 +241,10 @@ private Q_SLOTS:
         QVERIFY(boot.waitFor(u"Shown"_s));
         QVERIFY(shows(u"page"_s, Qt::green, Height / 2, false));
 
-        // An application started while the page is up draws beneath it.
-        QVERIFY(startApp(u"#ff00ff"_s));
+        // An application started while the page is up draws beneath it and
+        // gets none of the keys.
+        QProcess* later = startApp(u"#ff00ff"_s);
+        QVERIFY(later);
         QVERIFY(shows(u"page-over-later-app"_s, Qt::magenta, Height / 2, false));
 
         // 112 and the emergency key: the page steps back for the call and
@@ -257,6 +274,7 @@ private Q_SLOTS:
         // The control: the page gone, the later application covers the earlier.
         QVERIFY(shows(u"done"_s, Qt::magenta));
         QVERIFY(boot.logKeepsSecret({ Pin }));
+        QVERIFY2(!later->readAllStandardError().contains(".key("), "an application got the page's keys");
 
         // A system question comes above the full-screen application too, centred.
         QVERIFY(Phone::send(u"com.vexa.korva_ui"_s, u"show_error_note"_s, { u"home_notification"_s }));

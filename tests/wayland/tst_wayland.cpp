@@ -82,6 +82,7 @@ private:
     wl_display* display = nullptr;
     wl_proxy* manager = nullptr;
     wl_proxy* pointer = nullptr;
+    wl_registry* registry = nullptr;
     QList<QProcess*> apps;
 
     static void global(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t)
@@ -197,7 +198,7 @@ private Q_SLOTS:
 
         // With no input device phoc has no seat; a virtual pointer makes one
         // for wtype's keyboard, and taps the page.
-        wl_registry* registry = wl_display_get_registry(display);
+        registry = wl_display_get_registry(display);
         static const wl_registry_listener listener = { &TestWayland::global, &TestWayland::globalRemove };
         wl_registry_add_listener(registry, &listener, this);
         QVERIFY(wl_display_roundtrip(display) >= 0);
@@ -217,6 +218,9 @@ private Q_SLOTS:
     {
         keyboard.kill();
         keyboard.waitForFinished();
+        for (wl_proxy* proxy : { pointer, manager, reinterpret_cast<wl_proxy*>(registry) })
+            if (proxy)
+                wl_proxy_destroy(proxy);
         if (display)
             wl_display_disconnect(display);
         phoc.terminate();

@@ -25,7 +25,6 @@ public:
     ~LayerShellStacking() override;
 
     void place(QWidget* window, Place where) override;
-    bool hasLayerShell() const { return m_shell != nullptr; }
 
 private:
     struct Placed

@@ -1,5 +1,6 @@
 #include "KorvadApp.h"
 
+#include <platform/stacking/WindowStacking.h>
 #include <platform/tarn/Locale.h>
 
 #include <QSocketNotifier>
@@ -31,6 +32,7 @@ void onInterrupt(int)
 int main(int argc, char** argv)
 {
     std::fprintf(stderr, "%s: Start Korvad \n", "main");
+    WindowStacking::prepareEnvironment();
     KorvadApp app(argc, argv);
     if (app.serviceNameTaken()) {
         // Two daemons would both report the boot and fight over the SIM.

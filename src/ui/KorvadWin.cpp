@@ -1,6 +1,7 @@
 #include "KorvadWin.h"
 
 #include <platform/Trace.h>
+#include <platform/stacking/WindowStacking.h>
 #include <platform/tarn/Application.h>
 
 #include <QCloseEvent>
@@ -36,22 +37,22 @@ void KorvadWin::hideEvent(QHideEvent* event)
 void KorvadWin::updateHold()
 {
     if (auto* app = Tarn::Application::instance())
-        app->holdScreen(this, isVisible() && m_priority != XlibUtils::Normal);
+        app->holdScreen(this, isVisible() && m_priority != 0);
 }
 
 void KorvadWin::setPriority(bool normal)
 {
     KTRACE() << "normal:" << normal;
-    const int priority = normal ? XlibUtils::Normal : XlibUtils::AboveAll;
-    // Raising an open page again (a repeated request) must not cost three
-    // property writes and a round trip to the X server each time.
+    const int priority = normal ? 0 : 3;
+    // Raising an open page again (a repeated request) must not cost a new
+    // placement (property writes, a compositor round trip) each time.
     if (priority == m_priority && m_priorityWritten && testAttribute(Qt::WA_WState_Created)) {
         KTRACE() << "unchanged";
         return;
     }
     m_priority = priority;
     m_priorityWritten = true;
-    XlibUtils::setWindowPriority(static_cast<XlibUtils::WindowPriority>(m_priority), this);
+    WindowStacking::instance().place(this, normal ? WindowStacking::Normal : WindowStacking::AboveAll);
     updateHold();
     KTRACE() << "out";
 }

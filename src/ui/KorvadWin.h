@@ -1,7 +1,5 @@
 #pragma once
 
-#include "XlibUtils.h"
-
 #include <platform/tarn/ApplicationWindow.h>
 
 // The query's top-level window. It deletes itself when closed, reports the
@@ -32,7 +30,8 @@ private:
     // other programs' questions wait until it goes.
     void updateHold();
 
-    int m_priority = XlibUtils::Normal;
+    // 0 while an ordinary window, 3 above everything.
+    int m_priority = 0;
     bool m_priorityWritten = false;
     bool m_closed = false;
 };

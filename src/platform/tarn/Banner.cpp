@@ -1,6 +1,7 @@
 #include "Banner.h"
 
 #include "../Trace.h"
+#include "../stacking/WindowStacking.h"
 #include "Application.h"
 
 #include <QGuiApplication>
@@ -77,6 +78,7 @@ void Banner::appear(DeletionPolicy policy)
 void Banner::comeUp()
 {
     placeOnScreen();
+    WindowStacking::instance().place(this, WindowStacking::Banner);
     show();
     raise();
     m_timer->start();

@@ -1,6 +1,7 @@
 #include "Dialog.h"
 
 #include "../Trace.h"
+#include "../stacking/WindowStacking.h"
 #include "Application.h"
 
 #include <QGuiApplication>
@@ -132,6 +133,11 @@ void Dialog::appear(DeletionPolicy policy)
 
 void Dialog::comeUp()
 {
+    if (m_systemModal) {
+        // Its size first: some compositors take it with the placement.
+        placeOnScreen();
+        WindowStacking::instance().place(this, WindowStacking::Question);
+    }
     show();
     raise();
     activateWindow();

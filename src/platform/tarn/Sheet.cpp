@@ -1,5 +1,6 @@
 #include "Sheet.h"
 
+#include "../stacking/WindowStacking.h"
 #include "Application.h"
 #include "StylableWidget.h"
 
@@ -68,6 +69,7 @@ void Sheet::comeUp()
 {
     if (QScreen* screen = QGuiApplication::primaryScreen())
         setGeometry(screen->geometry());
+    WindowStacking::instance().place(this, WindowStacking::Sheet);
     showFullScreen();
     raise();
     activateWindow();

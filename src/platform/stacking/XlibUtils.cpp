@@ -1,6 +1,6 @@
 #include "XlibUtils.h"
 
-#include <platform/Trace.h>
+#include "../Trace.h"
 
 #include <QGuiApplication>
 #include <QWidget>

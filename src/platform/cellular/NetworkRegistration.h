@@ -4,6 +4,7 @@
 
 namespace Cellular {
 
+class MmModem;
 class OfonoModem;
 
 // Registration status and selection mode of the followed modem, from oFono's
@@ -38,7 +39,8 @@ Q_SIGNALS:
 private:
     void update();
 
-    OfonoModem* m_modem;
+    OfonoModem* m_modem; // null when ModemManager runs
+    MmModem* m_mm; // null when oFono runs
     int m_mode;
     int m_status;
 };

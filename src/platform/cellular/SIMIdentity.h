@@ -6,6 +6,7 @@
 
 namespace Cellular {
 
+class MmModem;
 class OfonoModem;
 
 namespace SIM {
@@ -27,7 +28,8 @@ Q_SIGNALS:
     void imsiComplete(const QString& imsi, SIMError error);
 
 private:
-    OfonoModem* m_modem;
+    OfonoModem* m_modem; // null when ModemManager runs
+    MmModem* m_mm; // null when oFono runs
 };
 
 } // namespace SIM

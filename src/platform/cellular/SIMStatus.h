@@ -6,6 +6,7 @@
 
 namespace Cellular {
 
+class MmModem;
 class OfonoModem;
 
 namespace SIM {
@@ -43,7 +44,8 @@ Q_SIGNALS:
 private:
     void update();
 
-    OfonoModem* m_modem;
+    OfonoModem* m_modem; // null when ModemManager runs
+    MmModem* m_mm; // null when oFono runs
     Status m_status;
 };
 

@@ -4,6 +4,7 @@
 
 namespace Cellular {
 
+class MmModem;
 class OfonoModem;
 
 // The modem's system-control state, read from oFono's first modem.
@@ -32,7 +33,8 @@ Q_SIGNALS:
 private:
     void update();
 
-    OfonoModem* m_modem;
+    OfonoModem* m_modem; // null when ModemManager runs
+    MmModem* m_mm; // null when oFono runs
     int m_status;
 };
 

@@ -142,7 +142,8 @@ class Modem:
             return self.refused() or ([], "OK")  # already so: the password is not looked at
         if len(a) < 3 or not self.verify(a[2]):
             return [], "+CME ERROR: 16"
-        self.locked = a[1] == "1"
+        # The card checked its PIN: it stays open until the next power-up.
+        self.locked, self.unlocked = a[1] == "1", True
         return [], "OK"
 
     def at_cpwd(self, rest, a):

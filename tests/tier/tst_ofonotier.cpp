@@ -71,6 +71,9 @@ private:
         QVERIFY(boot.realOfono.start(card(locked ? u"on"_s : u"off"_s)));
         QVERIFY(boot.start());
         if (locked) {
+            // A card already asking at start waits for the start-up sequence's launch.
+            QVERIFY(boot.fifo.waitForTokens(1));
+            QVERIFY(boot.launch() >= 0);
             QVERIFY(boot.waitFor(u"Shown"_s));
             QVERIFY(boot.enter(Pin));
             QVERIFY(boot.waitFor(u"Done true"_s));

@@ -17,7 +17,8 @@ CellularBackend::Kind choose()
     const CellularBackend::Kind preferred
         = preference == "modemmanager" ? CellularBackend::ModemManager : CellularBackend::Ofono;
     if (!preference.isEmpty() && preference != "modemmanager" && preference != "ofono")
-        qWarning("cellular: KORVAD_CELLULAR_BACKEND=%s is neither ofono nor modemmanager", preference.constData());
+        qWarning(
+            "cellular: KORVAD_CELLULAR_BACKEND=%s is neither ofono nor modemmanager", preference.constData());
 
     const QString ofono = QString::fromLatin1(OfonoModem::Service);
     const QString mm = QString::fromLatin1(MmModem::Service);

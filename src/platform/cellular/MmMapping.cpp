@@ -53,7 +53,8 @@ int MmMapping::simStatus(bool modemKnown, const QVariantMap& modem)
     case LockSimPin:
         return SIMStatus::StatusPinRequired;
     case LockSimPuk: {
-        const QVariant puk = modem.value(QStringLiteral("UnlockRetries")).toMap().value(QString::number(LockSimPuk));
+        const QVariant puk
+            = modem.value(QStringLiteral("UnlockRetries")).toMap().value(QString::number(LockSimPuk));
         return puk.isValid() && puk.toInt() == 0 ? SIMStatus::StatusRejected : SIMStatus::StatusPukRequired;
     }
     case 3: // sim-pin2
@@ -142,7 +143,7 @@ int MmMapping::systemStatus(bool modemKnown, bool enableFailed, const QVariantMa
     if (state == StateFailed) {
         const int reason = intOf(modem.value(QStringLiteral("StateFailedReason")), 0);
         return reason == FailedSimMissing || reason == FailedSimError ? SystemControl::StatusOff
-                                                                       : SystemControl::StatusFailed;
+                                                                      : SystemControl::StatusFailed;
     }
     if (enableFailed)
         return SystemControl::StatusFailed;

@@ -79,7 +79,13 @@ public:
     // MMModemLock values the daemon names.
     enum Lock { LockUnknown = 0, LockNone = 1, LockSimPin = 2, LockSimPuk = 4 };
     // MMModemState values the daemon names.
-    enum State { StateFailed = -1, StateUnknown = 0, StateInitializing = 1, StateDisabled = 3, StateEnabled = 6 };
+    enum State {
+        StateFailed = -1,
+        StateUnknown = 0,
+        StateInitializing = 1,
+        StateDisabled = 3,
+        StateEnabled = 6
+    };
 
     static int simStatus(bool modemKnown, const QVariantMap& modem);
     static int simError(const QString& dbusErrorName);

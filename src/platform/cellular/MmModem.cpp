@@ -78,23 +78,27 @@ MmModem::MmModem()
 
 QString MmModem::simPath() const
 {
-    const QString sim = m_properties.value(QString::fromLatin1(ModemInterface)).value(QStringLiteral("Sim")).toString();
+    const QString sim
+        = m_properties.value(QString::fromLatin1(ModemInterface)).value(QStringLiteral("Sim")).toString();
     return sim == QLatin1String("/") ? QString() : sim;
 }
 
 QDBusPendingCall MmModem::call(
     const QString& interface, const QString& method, const QVariantList& args, int timeoutMs) const
 {
-    return call(interface == QLatin1String(SimInterface) ? simPath() : m_path, interface, method, args, timeoutMs);
+    return call(
+        interface == QLatin1String(SimInterface) ? simPath() : m_path, interface, method, args, timeoutMs);
 }
 
 QDBusPendingCall MmModem::call(const QString& path, const QString& interface, const QString& method,
     const QVariantList& args, int timeoutMs) const
 {
     if (!m_bus.isConnected() || m_path.isEmpty() || path.isEmpty())
-        return QDBusPendingCall::fromError(QDBusError(QDBusMessage::createError(
-            QStringLiteral("org.freedesktop.DBus.Error.ServiceUnknown"), QStringLiteral("ModemManager has no modem"))));
-    QDBusMessage message = QDBusMessage::createMethodCall(QString::fromLatin1(Service), path, interface, method);
+        return QDBusPendingCall::fromError(
+            QDBusError(QDBusMessage::createError(QStringLiteral("org.freedesktop.DBus.Error.ServiceUnknown"),
+                QStringLiteral("ModemManager has no modem"))));
+    QDBusMessage message
+        = QDBusMessage::createMethodCall(QString::fromLatin1(Service), path, interface, method);
     message.setArguments(args);
     return m_bus.asyncCall(message, timeoutMs);
 }
@@ -115,9 +119,9 @@ QVariant MmModem::takeValue(const QDBusMessage& reply, const QString& name)
 
 void MmModem::listModems(bool blocking)
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(Service),
-        QString::fromLatin1(ManagerPath), QStringLiteral("org.freedesktop.DBus.ObjectManager"),
-        QStringLiteral("GetManagedObjects"));
+    QDBusMessage call
+        = QDBusMessage::createMethodCall(QString::fromLatin1(Service), QString::fromLatin1(ManagerPath),
+            QStringLiteral("org.freedesktop.DBus.ObjectManager"), QStringLiteral("GetManagedObjects"));
     if (blocking) {
         m_starting = true;
         takeObjects(m_bus.call(call, QDBus::Block, ListTimeoutMs));
@@ -158,7 +162,8 @@ void MmModem::onInterfacesAdded(const QDBusMessage& message)
         return;
     const QString path = message.arguments().at(0).value<QDBusObjectPath>().path();
     const InterfaceMap interfaces = qdbus_cast<InterfaceMap>(message.arguments().at(1));
-    if (m_path.isEmpty() && path.startsWith(modemPrefix) && interfaces.contains(QString::fromLatin1(ModemInterface))) {
+    if (m_path.isEmpty() && path.startsWith(modemPrefix)
+        && interfaces.contains(QString::fromLatin1(ModemInterface))) {
         m_path = path;
         KTRACE() << "following" << m_path;
     }
@@ -238,7 +243,8 @@ void MmModem::syncSim(bool blocking)
         if (generation != m_simGeneration || reply.type() != QDBusMessage::ReplyMessage
             || !DBusShape::expectShape(reply, QLatin1String("a{sv}"), "ModemManager Sim GetAll"))
             return;
-        m_properties.insert(sim, MmMapping::normalise(qdbus_cast<QVariantMap>(reply.arguments().constFirst())));
+        m_properties.insert(
+            sim, MmMapping::normalise(qdbus_cast<QVariantMap>(reply.arguments().constFirst())));
     };
     if (blocking) {
         take(m_bus.call(message, QDBus::Block, ListTimeoutMs));
@@ -254,7 +260,8 @@ void MmModem::syncSim(bool blocking)
 
 void MmModem::enableIfNeeded()
 {
-    const QVariant state = m_properties.value(QString::fromLatin1(ModemInterface)).value(QStringLiteral("State"));
+    const QVariant state
+        = m_properties.value(QString::fromLatin1(ModemInterface)).value(QStringLiteral("State"));
     if (m_enableRequested || !state.isValid() || state.toInt() != MmMapping::StateDisabled)
         return;
     m_enableRequested = true;
@@ -268,7 +275,8 @@ void MmModem::enableIfNeeded()
         if (path != m_path || reply.type() != QDBusMessage::ErrorMessage)
             return;
         const QString error = reply.errorName();
-        if (error == mmError + QLatin1String("Core.WrongState") || error == mmError + QLatin1String("Core.InProgress")) {
+        if (error == mmError + QLatin1String("Core.WrongState")
+            || error == mmError + QLatin1String("Core.InProgress")) {
             // Asked too early: the next state change asks again.
             m_enableRequested = false;
         } else if (error == mmError + QLatin1String("Core.Unauthorized")) {

@@ -8,7 +8,8 @@ class MmModem;
 class OfonoModem;
 
 // Registration status and selection mode of the followed modem, from oFono's
-// NetworkRegistration (numbers: see OfonoMapping). oFono tells no reject
+// NetworkRegistration (numbers: see OfonoMapping) or ModemManager's Modem3gpp
+// (MmMapping: no selection mode there). oFono tells no reject
 // cause, so every report carries OfonoMapping::NoRejectCause.
 // Reads are synchronous from the shared connection; signals come on change.
 class NetworkRegistration : public QObject

@@ -21,7 +21,7 @@ public:
     // A card is in a modem whose SIM interface is up. The IMSI may still be
     // unreadable (card locked): imsi() then fails with SimNotReady.
     bool isValid() const;
-    // Asks oFono; exactly one imsiComplete follows, from the event loop.
+    // Asks the modem service; exactly one imsiComplete follows, from the event loop.
     void imsi();
 
 Q_SIGNALS:

@@ -15,10 +15,9 @@ class OfonoModem;
 namespace SIM {
 
 // PIN and PUK operations on the followed modem's SIM, over oFono's
-// SimManager. Every call returns at once and is answered by exactly one
-// completion signal, emitted from the event loop, also when oFono is
-// missing, leaves the bus or does not answer within
-// OfonoModem::CallTimeoutMs. Codes are never logged, only their lengths.
+// SimManager or ModemManager's Sim (see CellularBackend). Every call returns at once and is answered by
+// exactly one completion signal, emitted from the event loop, also when oFono is missing, leaves the bus or
+// does not answer within OfonoModem::CallTimeoutMs. Codes are never logged, only their lengths.
 //
 // Attempts and query state are read fresh from oFono (not from the shared
 // cache): oFono answers a refused code before it signals the lowered

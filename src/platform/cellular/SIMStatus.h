@@ -12,7 +12,8 @@ class OfonoModem;
 namespace SIM {
 
 // The SIM card's state as seen through oFono's SimManager of the followed
-// modem (see OfonoMapping for how oFono's properties become a Status).
+// modem, or ModemManager's modem (OfonoMapping and MmMapping tell how their
+// properties become a Status).
 //
 // status() answers from the shared connection's current view, always later
 // from the event loop and always with NoError: oFono absent or without a

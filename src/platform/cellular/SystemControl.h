@@ -7,7 +7,8 @@ namespace Cellular {
 class MmModem;
 class OfonoModem;
 
-// The modem's system-control state, read from oFono's first modem.
+// The modem's system-control state, read from oFono's first modem (or
+// ModemManager's: see MmMapping).
 //
 //   -1 StatusUnknown  oFono absent, slow to answer, or no modem yet
 //    0 StatusOff      the modem is listed but not powered

@@ -69,30 +69,33 @@ template <typename Done> void SIMSecurity::watch(const QDBusPendingCall& call, D
 {
     // The watcher reports exactly once and always from the event loop, also
     // for a call that failed before it was sent.
+    // The tries as they were when the code went out: ModemManager may signal
+    // the lowered count before or after its answer.
+    const QVariantMap before = m_mm ? m_mm->properties(mmModem()) : QVariantMap();
     auto* watcher = new QDBusPendingCallWatcher(call, this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, done](QDBusPendingCallWatcher* w) {
-        w->deleteLater();
-        const QDBusMessage reply = w->reply();
-        if (!m_mm || errorOf(reply) != WrongCode) {
-            done(reply);
-            return;
-        }
-        // ModemManager answers a refused code before it has read the lowered
-        // tries back from the card: the completion waits for that (bounded,
-        // for a modem that tells no tries), so a count asked for next is
-        // already the new one.
-        const QVariantMap before = m_mm->properties(mmModem());
-        whenModemManager(
-            [this, before] {
-                const QVariantMap now = m_mm->properties(mmModem());
-                return !m_mm->hasModem()
-                    || now.value(QStringLiteral("UnlockRetries"))
-                    != before.value(QStringLiteral("UnlockRetries"))
-                    || now.value(QStringLiteral("UnlockRequired"))
-                    != before.value(QStringLiteral("UnlockRequired"));
-            },
-            RetriesSettleMs, [done, reply] { done(reply); });
-    });
+    connect(
+        watcher, &QDBusPendingCallWatcher::finished, this, [this, done, before](QDBusPendingCallWatcher* w) {
+            w->deleteLater();
+            const QDBusMessage reply = w->reply();
+            if (!m_mm || errorOf(reply) != WrongCode) {
+                done(reply);
+                return;
+            }
+            // ModemManager answers a refused code before it has read the lowered
+            // tries back from the card: the completion waits for that (bounded,
+            // for a modem that tells no tries), so a count asked for next is
+            // already the new one.
+            whenModemManager(
+                [this, before] {
+                    const QVariantMap now = m_mm->properties(mmModem());
+                    return !m_mm->hasModem()
+                        || now.value(QStringLiteral("UnlockRetries"))
+                        != before.value(QStringLiteral("UnlockRetries"))
+                        || now.value(QStringLiteral("UnlockRequired"))
+                        != before.value(QStringLiteral("UnlockRequired"));
+                },
+                RetriesSettleMs, [done, reply] { done(reply); });
+        });
 }
 
 template <typename Ready, typename Then>

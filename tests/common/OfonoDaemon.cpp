@@ -1,7 +1,9 @@
 #include "OfonoDaemon.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -17,15 +19,71 @@ OfonoDaemon::~OfonoDaemon()
     stop();
 }
 
+namespace {
+
+bool modemManager()
+{
+    return qgetenv("KORVAD_CELLULAR_BACKEND") == "modemmanager";
+}
+
+bool waitForName(const QString& name)
+{
+    QDBusConnectionInterface* bus = QDBusConnection::systemBus().interface();
+    return QTest::qWaitFor([&] { return bus->isServiceRegistered(name).value(); }, 20000);
+}
+
+} // namespace
+
 bool OfonoDaemon::available()
 {
+    if (modemManager())
+        return ::geteuid() == 0 && QFile::exists(u"/usr/sbin/ModemManager"_s);
     return ::geteuid() == 0 && !qEnvironmentVariableIsEmpty("KORVA_OFONO_PLUGINS");
+}
+
+bool OfonoDaemon::startModemManager(const QStringList& steps)
+{
+    // Abstract socket names are machine-wide.
+    static int count = 0;
+    const QString port = u"abstract:korva-%1-%2"_s.arg(QCoreApplication::applicationPid()).arg(++count);
+    m_modem.setStandardErrorFile(m_dir.filePath(u"modem.log"_s));
+    m_modem.start(u"/usr/bin/python3"_s,
+        { qEnvironmentVariable("KORVA_SOURCE_DIR") + u"/tests/mocks/atmodem.py"_s, port });
+    if (step(QString()) != u"socket "_s + port)
+        return false;
+    for (const QString& s : steps)
+        if (step(s) != "ok"_L1)
+            return false;
+    m_polkit.setProcessChannelMode(QProcess::MergedChannels);
+    m_polkit.setStandardOutputFile(m_dir.filePath(u"polkit.log"_s));
+    m_polkit.start(
+        u"/usr/bin/python3"_s, { u"-m"_s, u"dbusmock"_s, u"--system"_s, u"--template"_s, u"polkitd"_s });
+    if (!waitForName(u"org.freedesktop.PolicyKit1"_s))
+        return false;
+    QDBusMessage allow = QDBusMessage::createMethodCall(u"org.freedesktop.PolicyKit1"_s,
+        u"/org/freedesktop/PolicyKit1/Authority"_s, u"org.freedesktop.DBus.Mock"_s, u"AllowUnknown"_s);
+    allow << true;
+    if (QDBusConnection::systemBus().call(allow).type() != QDBusMessage::ReplyMessage)
+        return false;
+    m_ofonod.setProcessChannelMode(QProcess::MergedChannels);
+    m_ofonod.setStandardOutputFile(m_dir.filePath(u"ModemManager.log"_s));
+    m_ofonod.start(u"/usr/sbin/ModemManager"_s,
+        { u"--test-enable"_s, u"--test-no-udev"_s, u"--test-no-suspend-resume"_s, u"--test-no-qrtr"_s,
+            u"--no-auto-scan"_s, u"--log-level=DEBUG"_s });
+    if (!waitForName(u"org.freedesktop.ModemManager1"_s))
+        return false;
+    QDBusMessage profile = QDBusMessage::createMethodCall(u"org.freedesktop.ModemManager1"_s,
+        u"/org/freedesktop/ModemManager1"_s, u"org.freedesktop.ModemManager1.Test"_s, u"SetProfile"_s);
+    profile << u"korva"_s << u"generic"_s << QStringList { port };
+    return QDBusConnection::systemBus().call(profile).type() == QDBusMessage::ReplyMessage;
 }
 
 bool OfonoDaemon::start(const QStringList& steps)
 {
     if (!available() || !m_dir.isValid())
         return false;
+    if (modemManager())
+        return startModemManager(steps);
     m_modem.setStandardErrorFile(m_dir.filePath(u"modem.log"_s));
     m_modem.start(
         u"/usr/bin/python3"_s, { qEnvironmentVariable("KORVA_SOURCE_DIR") + u"/tests/mocks/atmodem.py"_s });
@@ -61,7 +119,7 @@ bool OfonoDaemon::start(const QStringList& steps)
 
 void OfonoDaemon::stop()
 {
-    for (QProcess* p : { &m_ofonod, &m_modem }) {
+    for (QProcess* p : { &m_ofonod, &m_polkit, &m_modem }) {
         if (p->state() == QProcess::NotRunning)
             continue;
         p->terminate();

@@ -7,6 +7,9 @@
 // The real oFono daemon on the test's system bus. Its phonesim plugin drives
 // the AT modem simulator tests/mocks/atmodem.py over TCP; the simready plugin
 // built beside the tests stands in for a hardware driver's "SIM initialized".
+// With KORVAD_CELLULAR_BACKEND=modemmanager it is the real ModemManager
+// instead, with a polkit mock that allows everything, its generic plugin
+// driving the same simulator on an abstract unix socket.
 // oFono keeps per-SIM state in /var/lib/ofono: each daemon gets an empty one
 // in a private mount namespace (which needs root). The folder keeps
 // ofonod.log and modem.log until the test ends.
@@ -32,4 +35,7 @@ private:
     QTemporaryDir m_dir;
     QProcess m_modem;
     QProcess m_ofonod;
+    QProcess m_polkit;
+
+    bool startModemManager(const QStringList& steps);
 };

@@ -1,5 +1,6 @@
 #include <MockService.h>
 
+#include <platform/cellular/MmMapping.h>
 #include <platform/cellular/NetworkRegistration.h>
 #include <platform/cellular/OfonoMapping.h>
 #include <platform/cellular/OfonoModem.h>
@@ -148,6 +149,48 @@ private Q_SLOTS:
         // The card's identity can be read only from a card that is there.
         const bool cardThere = expected != -1 && expected != 1 && expected != 3;
         QCOMPARE(SIMIdentity().isValid(), cardThere);
+    }
+
+    // ModemManager's modem properties as they come, to SIM and system-control
+    // status: the rows where the card's and the modem's failures must not mix.
+    void modemManagerMapping_data()
+    {
+        QTest::addColumn<QVariantMap>("modem");
+        QTest::addColumn<bool>("enableFailed");
+        QTest::addColumn<int>("sim");
+        QTest::addColumn<int>("system");
+        const QString sim = u"/org/freedesktop/ModemManager1/SIM/0"_s;
+        auto modem = [&](int state, int lock, const QString& simPath = u"/"_s, int reason = 0) {
+            return QVariantMap { { u"State"_s, state }, { u"UnlockRequired"_s, lock }, { u"Sim"_s, simPath },
+                { u"StateFailedReason"_s, reason } };
+        };
+        QVariantMap blocked = modem(2, 4, sim);
+        blocked.insert(u"UnlockRetries"_s, QVariantMap { { u"4"_s, 0 } });
+        QTest::newRow("locked, PIN") << modem(2, 2, sim) << false << 4 << 0;
+        QTest::newRow("locked, PUK") << modem(2, 4, sim) << false << 5 << 0;
+        QTest::newRow("PUK used up") << blocked << false << 2 << 0;
+        QTest::newRow("network lock") << modem(2, 8, sim) << false << 6 << 0;
+        QTest::newRow("unlocked, initializing") << modem(1, 1, sim) << false << 0 << 0;
+        QTest::newRow("unlocked, SIM object not yet") << modem(1, 1) << false << 3 << 0;
+        QTest::newRow("disabled without a SIM object") << modem(3, 1) << false << 1 << 0;
+        QTest::newRow("registered") << modem(8, 1, sim) << false << 0 << 1;
+        QTest::newRow("failed, no card") << modem(-1, 0, u"/"_s, 2) << false << 1 << 0;
+        QTest::newRow("failed, card broken") << modem(-1, 0, u"/"_s, 3) << false << 2 << 0;
+        QTest::newRow("failed, modem") << modem(-1, 0, u"/"_s, 1) << false << 3 << 3;
+        QTest::newRow("enable refused") << modem(3, 1, sim) << true << 0 << 3;
+    }
+
+    void modemManagerMapping()
+    {
+        QFETCH(QVariantMap, modem);
+        QFETCH(bool, enableFailed);
+        QFETCH(int, sim);
+        QFETCH(int, system);
+        QCOMPARE(MmMapping::simStatus(true, modem), sim);
+        QCOMPARE(MmMapping::systemStatus(true, enableFailed, modem), system);
+        // No modem is never a failure.
+        QCOMPARE(MmMapping::simStatus(false, modem), -1);
+        QCOMPARE(MmMapping::systemStatus(false, enableFailed, modem), -1);
     }
 
     void registrationMapping_data()

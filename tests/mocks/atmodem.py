@@ -1,11 +1,16 @@
 #!/usr/bin/python3
-"""An AT-command modem with a SIM card, for oFono's phonesim plugin.
+"""An AT-command modem with a SIM card, for oFono's phonesim plugin and
+ModemManager's generic plugin.
 
 It takes the plugin's connection on 127.0.0.1 (a free port, printed first as
-"port N"); a new connection is a power-up. The card does what module manuals
-document: a wrong PIN or PUK answers +CME ERROR: 16 and its counter drops (3
-PINs, then 10 PUKs); +CLCK="SC",1 while the lock is on (0 while off) answers
-OK without looking at the password; +CPWD while the lock is off is refused.
+"port N"), or with an argument on the abstract unix socket of that name
+(ModemManager's test port "abstract:NAME"). On TCP a new connection is a
+power-up; ModemManager opens and closes its port around each task, so there
+only the start is.
+The card does what module manuals document: a wrong PIN or PUK answers
++CME ERROR: 16 and its counter drops (3 PINs, then 10 PUKs); +CLCK="SC",1
+while the lock is on (0 while off) answers OK without looking at the
+password; +CPWD while the lock is off is refused.
 A test drives it on standard input, one step a line, each answered with one
 line ("ok", a value, or "error"):
   pin CODE | puk CODE | lock on|off     the card, before the modem is powered;
@@ -46,6 +51,7 @@ class Modem:
         self.pin, self.puk, self.locked, self.present = "1234", "12345678", True, True
         self.pin_left, self.puk_left, self.unlocked = 3, 10, False
         self.received, self.writers, self.calls, self.online = [], [], {}, False
+        self.unix = len(sys.argv) > 1
 
     def state(self):
         if not self.present:
@@ -69,7 +75,8 @@ class Modem:
             w.write(("\r\n%s\r\n" % line).encode())
 
     async def serve(self, reader, writer):
-        self.unlocked, self.online = False, False
+        if not self.unix:
+            self.unlocked, self.online = False, False
         self.writers.append(writer)
         buffer = b""
         try:
@@ -135,7 +142,8 @@ class Modem:
             return self.refused() or ([], "OK")  # already so: the password is not looked at
         if len(a) < 3 or not self.verify(a[2]):
             return [], "+CME ERROR: 16"
-        self.locked = a[1] == "1"
+        # The card checked its PIN: it stays open until the next power-up.
+        self.locked, self.unlocked = a[1] == "1", True
         return [], "OK"
 
     def at_cpwd(self, rest, a):
@@ -159,6 +167,14 @@ class Modem:
             return ['+CRSM: 144,0,"0000%04X%04X040000000001020000"' % (len(content) // 2, fileid)], "OK"
         offset = (int(a[2]) * 256 + int(a[3])) * 2 if len(a) > 4 else 0
         return ['+CRSM: 144,0,"%s"' % content[offset:offset + int(a[4]) * 2 if len(a) > 4 else None]], "OK"
+
+    def at_csim(self, rest, a):
+        """VERIFY or UNBLOCK without data: the status word tells the tries left."""
+        apdu = a[1].upper() if len(a) == 2 else ""
+        if not self.present or apdu[:2] != "00" or apdu[4:6] != "00":
+            return [], "+CME ERROR: 3"
+        left = {("20", "01"): self.pin_left, ("2C", "01"): self.puk_left}.get((apdu[2:4], apdu[6:8]), 3)
+        return ['+CSIM: 4,"63C%X"' % min(left, 15)], "OK"
 
     def at_cimi(self, rest, a):
         return self.refused() or (["234150000000001"], "OK")
@@ -228,8 +244,14 @@ class Modem:
 
 async def main():
     modem = Modem()
-    server = await asyncio.start_server(modem.serve, "127.0.0.1", 0)
-    print("port %d" % server.sockets[0].getsockname()[1], flush=True)
+    if len(sys.argv) > 1:
+        # ModemManager's test port "abstract:NAME" is the abstract socket of
+        # that whole name, prefix included.
+        await asyncio.start_unix_server(modem.serve, "\0" + sys.argv[1])
+        print("socket " + sys.argv[1], flush=True)
+    else:
+        server = await asyncio.start_server(modem.serve, "127.0.0.1", 0)
+        print("port %d" % server.sockets[0].getsockname()[1], flush=True)
     reader = asyncio.StreamReader()
     await asyncio.get_running_loop().connect_read_pipe(lambda: asyncio.StreamReaderProtocol(reader), sys.stdin)
     while line := await reader.readline():

@@ -17,11 +17,11 @@ using namespace Qt::StringLiterals;
             return;                                                                                          \
     } while (false)
 
-// The PIN flows end to end on the real oFono daemon, a simulated modem and
-// card below it: the boot's PIN stage as a phone meets it (korvad powers the
-// modem, the modem may come late), what the settings application asks of a
-// ready SIM, and the emergency call from the PIN page. The card judges every
-// code; what reached it is read from the modem's command log.
+// The PIN flows end to end on the real oFono daemon (tst_ofonotier) or the
+// real ModemManager (tst_mmtier), a simulated modem and card below it: the boot's PIN stage as a phone meets
+// it (korvad powers the modem, the modem may come late), what the settings application asks of a ready SIM,
+// and the emergency call from the PIN page. The card judges every code; what reached it is read from the
+// modem's command log.
 class TestOfonoTier : public QObject
 {
     Q_OBJECT
@@ -44,7 +44,8 @@ private:
     // The commands that carried a code to the card, from the `from`th on.
     static QStringList codesSent(Phone& boot, int from = 0)
     {
-        return boot.realOfono.received().mid(from).filter(QRegularExpression(u"=.*\"\\d+\""_s));
+        return boot.realOfono.received().mid(from).filter(
+            QRegularExpression(u"^AT\\+C(PIN|PWD|LCK)=.*\"\\d+\""_s));
     }
 
     static QString stackingLayer(const QString& window)
@@ -70,6 +71,9 @@ private:
         QVERIFY(boot.realOfono.start(card(locked ? u"on"_s : u"off"_s)));
         QVERIFY(boot.start());
         if (locked) {
+            // A card already asking at start waits for the start-up sequence's launch.
+            QVERIFY(boot.fifo.waitForTokens(1));
+            QVERIFY(boot.launch() >= 0);
             QVERIFY(boot.waitFor(u"Shown"_s));
             QVERIFY(boot.enter(Pin));
             QVERIFY(boot.waitFor(u"Done true"_s));
@@ -84,8 +88,10 @@ private Q_SLOTS:
     void initTestCase()
     {
         if (!OfonoDaemon::available())
-            QSKIP("needs root (a private mount namespace) and the simready plugin");
+            QSKIP("needs root, and the simready plugin or ModemManager");
     }
+
+    static bool onModemManager() { return qgetenv("KORVAD_CELLULAR_BACKEND") == "modemmanager"; }
 
     // Three wrong PINs block it; a wrong PUK keeps the PUK page; then PUK and
     // new PIN go to the card in one command.
@@ -126,6 +132,8 @@ private Q_SLOTS:
     // The card goes while its PIN is asked for: that query is over, failed.
     void simRemoved()
     {
+        if (onModemManager())
+            QSKIP("ModemManager's generic plugin does not watch for a pulled card");
         Phone boot({}, false);
         STEP(bootAndLaunch(boot));
         QCOMPARE(boot.realOfono.step(u"remove"_s), u"ok"_s);
@@ -138,6 +146,8 @@ private Q_SLOTS:
     // it; then the right PIN.
     void bootPinAndEmergencyCall()
     {
+        if (onModemManager())
+            QSKIP("the emergency call does not run on ModemManager yet");
         Phone boot({}, false);
         STEP(bootAndLaunch(boot));
         QCOMPARE(boot.launch(), 0);

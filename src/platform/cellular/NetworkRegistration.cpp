@@ -1,5 +1,8 @@
 #include "NetworkRegistration.h"
 
+#include "CellularBackend.h"
+#include "MmMapping.h"
+#include "MmModem.h"
 #include "OfonoMapping.h"
 #include "OfonoModem.h"
 
@@ -8,6 +11,22 @@
 namespace Cellular {
 
 namespace {
+
+QVariant netregProperty(const OfonoModem* modem, const char* name);
+
+int modeOf(const OfonoModem* modem, const MmModem* mm)
+{
+    return mm ? int(NetworkRegistration::ModeUnknown)
+              : OfonoMapping::registrationMode(netregProperty(modem, "Mode"));
+}
+
+int statusOf(const OfonoModem* modem, const MmModem* mm)
+{
+    if (mm)
+        return MmMapping::registrationStatus(mm->properties(QString::fromLatin1(MmModem::Modem3gppInterface))
+                                                 .value(QStringLiteral("RegistrationState")));
+    return OfonoMapping::registrationStatus(netregProperty(modem, "Status"));
+}
 
 QVariant netregProperty(const OfonoModem* modem, const char* name)
 {
@@ -21,11 +40,15 @@ QVariant netregProperty(const OfonoModem* modem, const char* name)
 
 NetworkRegistration::NetworkRegistration(QObject* parent)
     : QObject(parent)
-    , m_modem(OfonoModem::instance())
-    , m_mode(OfonoMapping::registrationMode(netregProperty(m_modem, "Mode")))
-    , m_status(OfonoMapping::registrationStatus(netregProperty(m_modem, "Status")))
+    , m_modem(CellularBackend::ofono())
+    , m_mm(CellularBackend::modemManager())
+    , m_mode(modeOf(m_modem, m_mm))
+    , m_status(statusOf(m_modem, m_mm))
 {
-    connect(m_modem, &OfonoModem::stateChanged, this, &NetworkRegistration::update);
+    if (m_mm)
+        connect(m_mm, &MmModem::stateChanged, this, &NetworkRegistration::update);
+    else
+        connect(m_modem, &OfonoModem::stateChanged, this, &NetworkRegistration::update);
 }
 
 int NetworkRegistration::mode() const
@@ -40,8 +63,8 @@ int NetworkRegistration::status() const
 
 void NetworkRegistration::update()
 {
-    const int mode = OfonoMapping::registrationMode(netregProperty(m_modem, "Mode"));
-    const int status = OfonoMapping::registrationStatus(netregProperty(m_modem, "Status"));
+    const int mode = modeOf(m_modem, m_mm);
+    const int status = statusOf(m_modem, m_mm);
     // Mode first: a listener judging the status wants the mode it came with.
     if (mode != m_mode) {
         KTRACE() << m_mode << "->" << mode;

@@ -4,10 +4,12 @@
 
 namespace Cellular {
 
+class MmModem;
 class OfonoModem;
 
 // Registration status and selection mode of the followed modem, from oFono's
-// NetworkRegistration (numbers: see OfonoMapping). oFono tells no reject
+// NetworkRegistration (numbers: see OfonoMapping) or ModemManager's Modem3gpp
+// (MmMapping: no selection mode there). oFono tells no reject
 // cause, so every report carries OfonoMapping::NoRejectCause.
 // Reads are synchronous from the shared connection; signals come on change.
 class NetworkRegistration : public QObject
@@ -38,7 +40,8 @@ Q_SIGNALS:
 private:
     void update();
 
-    OfonoModem* m_modem;
+    OfonoModem* m_modem; // null when ModemManager runs
+    MmModem* m_mm; // null when oFono runs
     int m_mode;
     int m_status;
 };

@@ -6,6 +6,7 @@
 
 namespace Cellular {
 
+class MmModem;
 class OfonoModem;
 
 namespace SIM {
@@ -20,14 +21,15 @@ public:
     // A card is in a modem whose SIM interface is up. The IMSI may still be
     // unreadable (card locked): imsi() then fails with SimNotReady.
     bool isValid() const;
-    // Asks oFono; exactly one imsiComplete follows, from the event loop.
+    // Asks the modem service; exactly one imsiComplete follows, from the event loop.
     void imsi();
 
 Q_SIGNALS:
     void imsiComplete(const QString& imsi, SIMError error);
 
 private:
-    OfonoModem* m_modem;
+    OfonoModem* m_modem; // null when ModemManager runs
+    MmModem* m_mm; // null when oFono runs
 };
 
 } // namespace SIM

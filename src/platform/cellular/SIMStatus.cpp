@@ -1,5 +1,8 @@
 #include "SIMStatus.h"
 
+#include "CellularBackend.h"
+#include "MmMapping.h"
+#include "MmModem.h"
 #include "OfonoMapping.h"
 #include "OfonoModem.h"
 
@@ -10,8 +13,11 @@ namespace SIM {
 
 namespace {
 
-SIMStatus::Status statusOf(const OfonoModem* modem)
+SIMStatus::Status statusOf(const OfonoModem* modem, const MmModem* mm)
 {
+    if (mm)
+        return SIMStatus::Status(MmMapping::simStatus(
+            mm->hasModem(), mm->properties(QString::fromLatin1(MmModem::ModemInterface))));
     const QString sim = QString::fromLatin1(OfonoModem::SimInterface);
     return SIMStatus::Status(OfonoMapping::simStatus(
         modem->hasModem(), modem->interfaceReady(sim), modem->interfaceProperties(sim)));
@@ -21,11 +27,15 @@ SIMStatus::Status statusOf(const OfonoModem* modem)
 
 SIMStatus::SIMStatus(QObject* parent)
     : QObject(parent)
-    , m_modem(OfonoModem::instance())
-    , m_status(statusOf(m_modem))
+    , m_modem(CellularBackend::ofono())
+    , m_mm(CellularBackend::modemManager())
+    , m_status(statusOf(m_modem, m_mm))
 {
     registerMetaTypes();
-    connect(m_modem, &OfonoModem::stateChanged, this, &SIMStatus::update);
+    if (m_mm)
+        connect(m_mm, &MmModem::stateChanged, this, &SIMStatus::update);
+    else
+        connect(m_modem, &OfonoModem::stateChanged, this, &SIMStatus::update);
 }
 
 void SIMStatus::status()
@@ -38,7 +48,7 @@ void SIMStatus::status()
 
 void SIMStatus::update()
 {
-    const Status status = statusOf(m_modem);
+    const Status status = statusOf(m_modem, m_mm);
     if (status == m_status)
         return;
     KTRACE() << m_status << "->" << status;

@@ -6,12 +6,14 @@
 
 namespace Cellular {
 
+class MmModem;
 class OfonoModem;
 
 namespace SIM {
 
 // The SIM card's state as seen through oFono's SimManager of the followed
-// modem (see OfonoMapping for how oFono's properties become a Status).
+// modem, or ModemManager's modem (OfonoMapping and MmMapping tell how their
+// properties become a Status).
 //
 // status() answers from the shared connection's current view, always later
 // from the event loop and always with NoError: oFono absent or without a
@@ -43,7 +45,8 @@ Q_SIGNALS:
 private:
     void update();
 
-    OfonoModem* m_modem;
+    OfonoModem* m_modem; // null when ModemManager runs
+    MmModem* m_mm; // null when oFono runs
     Status m_status;
 };
 

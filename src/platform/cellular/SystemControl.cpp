@@ -1,13 +1,19 @@
 #include "SystemControl.h"
 
+#include "CellularBackend.h"
+#include "MmMapping.h"
+#include "MmModem.h"
 #include "OfonoModem.h"
 
 namespace Cellular {
 
 namespace {
 
-int statusOf(const OfonoModem* modem)
+int statusOf(const OfonoModem* modem, const MmModem* mm)
 {
+    if (mm)
+        return MmMapping::systemStatus(
+            mm->hasModem(), mm->enableFailed(), mm->properties(QString::fromLatin1(MmModem::ModemInterface)));
     if (!modem->hasModem())
         return SystemControl::StatusUnknown;
     if (modem->powerFailed())
@@ -23,10 +29,14 @@ int statusOf(const OfonoModem* modem)
 
 SystemControl::SystemControl(QObject* parent)
     : QObject(parent)
-    , m_modem(OfonoModem::instance())
-    , m_status(statusOf(m_modem))
+    , m_modem(CellularBackend::ofono())
+    , m_mm(CellularBackend::modemManager())
+    , m_status(statusOf(m_modem, m_mm))
 {
-    connect(m_modem, &OfonoModem::stateChanged, this, &SystemControl::update);
+    if (m_mm)
+        connect(m_mm, &MmModem::stateChanged, this, &SystemControl::update);
+    else
+        connect(m_modem, &OfonoModem::stateChanged, this, &SystemControl::update);
 }
 
 int SystemControl::status() const
@@ -36,7 +46,7 @@ int SystemControl::status() const
 
 void SystemControl::update()
 {
-    const int status = statusOf(m_modem);
+    const int status = statusOf(m_modem, m_mm);
     if (status == m_status)
         return;
     m_status = status;

@@ -4,9 +4,11 @@
 
 namespace Cellular {
 
+class MmModem;
 class OfonoModem;
 
-// The modem's system-control state, read from oFono's first modem.
+// The modem's system-control state, read from oFono's first modem (or
+// ModemManager's: see MmMapping).
 //
 //   -1 StatusUnknown  oFono absent, slow to answer, or no modem yet
 //    0 StatusOff      the modem is listed but not powered
@@ -32,7 +34,8 @@ Q_SIGNALS:
 private:
     void update();
 
-    OfonoModem* m_modem;
+    OfonoModem* m_modem; // null when ModemManager runs
+    MmModem* m_mm; // null when oFono runs
     int m_status;
 };
 

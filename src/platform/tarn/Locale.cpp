@@ -3,6 +3,7 @@
 #include "../Trace.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTranslator>
 
 #ifndef KORVA_TRANSLATIONS_DIR
@@ -63,8 +64,20 @@ void Locale::installTrCatalog(const QString& catalog)
     KTRACE() << catalog << translator->filePath();
     m_catalogs << catalog;
     m_translators << translator;
-    if (m_active && QCoreApplication::instance())
+    if (m_active && QCoreApplication::instance()) {
         QCoreApplication::installTranslator(translator);
+        followCatalogueDirection();
+    }
+}
+
+void Locale::followCatalogueDirection()
+{
+    // The catalogue says which way its language is written, as Qt's own
+    // catalogues do; a language without one stays left-to-right. Qt does not
+    // find this id in id-based catalogues by itself.
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        QGuiApplication::setLayoutDirection(
+            qtTrId("QT_LAYOUT_DIRECTION") == QLatin1String("RTL") ? Qt::RightToLeft : Qt::LeftToRight);
 }
 
 void Locale::setDefault(Locale* locale)
@@ -90,6 +103,7 @@ void Locale::activate()
     if (QCoreApplication::instance())
         for (QTranslator* t : m_translators)
             QCoreApplication::installTranslator(t);
+    followCatalogueDirection();
 }
 
 void Locale::deactivate()

@@ -2,6 +2,7 @@
 
 #include "../Trace.h"
 #include "Application.h"
+#include "Label.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -42,7 +43,7 @@ QString buttonText(const ButtonInfo& info)
 
 Dialog::Dialog(const QString& title, StandardButtons buttons, QWidget* parent)
     : QDialog(parent, Qt::FramelessWindowHint | Qt::Dialog)
-    , m_title(new QLabel(this))
+    , m_title(new Label(QString(), this))
     , m_body(new QVBoxLayout)
     , m_buttonRow(new QHBoxLayout)
 {

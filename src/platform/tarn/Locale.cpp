@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QRegularExpression>
 #include <QTranslator>
 
 #ifndef KORVA_TRANSLATIONS_DIR
@@ -126,7 +127,12 @@ QString Locale::mediumDateTimeFormat() const
 
 QString Locale::mediumDateFormat() const
 {
-    return QStringLiteral("d MMM yyyy");
+    // The locale's long date without the weekday and with the abbreviated
+    // month: "d MMM yyyy", "d. MMM yyyy", "MMM d, yyyy".
+    static const QRegularExpression weekday(QStringLiteral("^dddd[^dMy']*|[^dMy']*dddd"));
+    QString format = m_locale.dateFormat(QLocale::LongFormat).remove(weekday);
+    format.replace(QLatin1String("MMMM"), QLatin1String("MMM"));
+    return format.contains(QLatin1String("MMM")) ? format : QStringLiteral("d MMM yyyy");
 }
 
 QString Locale::formatDateTime(const QDateTime& dateTime, DateType date, TimeType time) const

@@ -118,7 +118,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("lang");
         QTest::addColumn<QString>("digits");
         QTest::addColumn<QStringList>("texts");
-        QTest::newRow("German") << "de_DE.UTF-8" << "0123456789"
+        QTest::newRow("German") << "de_DE.UTF-8"
+                                << "0123456789"
                                 << QStringList { u"PIN eingeben"_s, u"Falsche PIN"_s, u"Noch 2 Versuche"_s };
         QTest::newRow("Arabic, Arabic-Indic digits")
             << "ar_EG.UTF-8" << u"\u0660\u0661\u0662\u0663\u0664\u0665\u0666\u0667\u0668\u0669"_s

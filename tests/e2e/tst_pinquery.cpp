@@ -2,6 +2,8 @@
 
 #include <XTools.h>
 
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -151,6 +153,30 @@ private Q_SLOTS:
         QVERIFY(boot.enter(inScript(Pin)));
         boot.expectDone(true);
         QCOMPARE(boot.simCalls(u"EnterPin"_s).last().value(1).toString(), Pin);
+    }
+
+    // Without sight: the boot PIN through what a screen reader sees
+    // (tests/e2e/screenreader.py), on the session's accessibility bus.
+    void screenReader()
+    {
+        QProcess bus;
+        bus.start(u"/usr/libexec/at-spi-bus-launcher"_s, { u"--launch-immediately"_s });
+        QVERIFY(bus.waitForStarted());
+        auto stop = qScopeGuard([&] {
+            bus.terminate();
+            bus.waitForFinished();
+        });
+        Phone boot(sim({ { u"pin_locked"_s, true } }));
+        boot.daemon.environment().insert(u"QT_LINUX_ACCESSIBILITY_ALWAYS_ON"_s, u"1"_s);
+        QVERIFY(boot.start());
+        QCOMPARE(boot.launch(), 1);
+        QProcess reader;
+        reader.start(u"/usr/bin/python3"_s,
+            { qEnvironmentVariable("KORVA_SOURCE_DIR") + u"/tests/e2e/screenreader.py"_s, u"Enter PIN code"_s,
+                Pin });
+        QVERIFY(reader.waitForFinished(60000));
+        QVERIFY2(reader.exitCode() == 0, reader.readAllStandardError().constData());
+        boot.expectDone(true);
     }
 
     // Every switch asked for is answered once: refused (-1) while another

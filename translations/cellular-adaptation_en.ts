@@ -183,5 +183,45 @@
         <source>Mobile data while roaming may be expensive. Allow data roaming?</source>
         <translation>Mobile data while roaming may be expensive. Allow data roaming?</translation>
     </message>
+    <message id="qtn_comm_yes">
+        <source>Yes</source>
+        <translation>Yes</translation>
+    </message>
+    <message id="qtn_comm_no">
+        <source>No</source>
+        <translation>No</translation>
+    </message>
+    <message id="qtn_emer_dialer_title">
+        <source>Emergency call</source>
+        <translation>Emergency call</translation>
+    </message>
+    <message id="qtn_emer_back">
+        <source>Back</source>
+        <translation>Back</translation>
+    </message>
+    <message id="qtn_emer_call">
+        <source>Call</source>
+        <translation>Call</translation>
+    </message>
+    <message id="qtn_emer_only_emergency">
+        <source>Only emergency calls are possible</source>
+        <translation>Only emergency calls are possible</translation>
+    </message>
+    <message id="qtn_emer_call_key">
+        <source>Emergency call</source>
+        <translation>Emergency call</translation>
+    </message>
+    <message id="qtn_emer_number_typed">
+        <source>The number typed is an emergency number. Press to call.</source>
+        <translation>The number typed is an emergency number. Press to call.</translation>
+    </message>
+    <message id="qtn_comm_back">
+        <source>Back</source>
+        <translation>Back</translation>
+    </message>
+    <message id="QT_LAYOUT_DIRECTION">
+        <source>LTR</source>
+        <translation>LTR</translation>
+    </message>
 </context>
 </TS>

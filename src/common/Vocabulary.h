@@ -12,6 +12,10 @@ namespace KorvaText {
 constexpr char OkButton[] = "qtn_comm_short_ok";
 constexpr char SaveButton[] = "qtn_comm_save";
 constexpr char CancelButton[] = "qtn_comm_cancel";
+// The PIN page's emergency key as a screen reader names it, and what it says
+// while the typed digits form an emergency number.
+constexpr char EmergencyCallKey[] = "qtn_emer_call_key";
+constexpr char EmergencyNumberTyped[] = "qtn_emer_number_typed";
 constexpr char PinTwoAttemptsLeft[] = "qtn_cell_enter_pin_code_2";
 constexpr char PinOneAttemptLeft[] = "qtn_cell_enter_pin_code_1";
 constexpr char PukSimLocked[] = "qtn_cell_enter_puk_sim_locked";

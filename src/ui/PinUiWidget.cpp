@@ -64,6 +64,8 @@ void PinUiWidget::createContent()
     emergencyKey = keypad->button(Emergency::Keypad::LeftBottom);
     emergencyKey->setIcon(Tarn::Icon::fromName(QStringLiteral("icon-m-telephony-emergency-call")));
     emergencyKey->setIconSize(QSize(48, 48));
+    // Drawn as an icon only; a screen reader needs its name.
+    emergencyKey->setAccessibleName(qtTrId(KorvaText::EmergencyCallKey));
     setEmergencyMode(false, false);
 
     connect(edit, &Emergency::EditLine::gainedFocus, this, &PinUiWidget::fieldFocusGained);
@@ -88,6 +90,8 @@ void PinUiWidget::retranslateUi()
         cancelKey->setText(qtTrId(KorvaText::CancelButton));
     if (keypad)
         keypad->setRightBottomButton(qtTrId(KorvaText::OkButton), QString(), QString());
+    if (emergencyKey)
+        emergencyKey->setAccessibleName(qtTrId(KorvaText::EmergencyCallKey));
 }
 
 void PinUiWidget::changeEvent(QEvent* event)
@@ -132,6 +136,9 @@ void PinUiWidget::setEmergencyMode(bool active, bool reset)
         setFieldMode(0, true);
         Tarn::StylableWidget::setStyleName(emergencyKey, QStringLiteral("korvaEmergencyButton"));
     }
+    // What the highlight tells the eye, told to a screen reader.
+    if (emergencyKey)
+        emergencyKey->setAccessibleDescription(active ? qtTrId(KorvaText::EmergencyNumberTyped) : QString());
 }
 
 QString PinUiWidget::text() const

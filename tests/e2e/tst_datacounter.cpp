@@ -159,6 +159,46 @@ private Q_SLOTS:
         checkUntouched();
     }
 
+    // The warning in the user's language: numbers and the reset date in the
+    // locale's own digits and order; Enter takes the positive button.
+    void limitWarningInLanguage_data()
+    {
+        QTest::addColumn<QString>("lang");
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("texts");
+        QTest::newRow("German") << "de_DE.UTF-8"
+                                << "^Datenlimit erreicht"
+                                << u"Datenlimit erreicht. Mobile Daten weiter nutzen? "
+                                   "Sie haben seit 5. März 2026 im Heimnetz 1,2 MB Daten übertragen."_s;
+        QTest::newRow("Arabic") << "ar_EG.UTF-8"
+                                << "."
+                                << u"تم بلوغ حد البيانات. هل تريد مواصلة استخدام بيانات الجوّال؟ "
+                                   "لقد نقلت ١٫٢ ميغابايت من البيانات في شبكتك المحلية منذ ٥ مارس ٢٠٢٦."_s;
+    }
+
+    void limitWarningInLanguage()
+    {
+        QFETCH(QString, lang);
+        QFETCH(QString, window);
+        QFETCH(QString, texts);
+        const QString transfer = u"/korva/settings/datacounter/transfer/gprs_home_"_s;
+        setConf(transfer + u"tx_bytes"_s, u"int64 600000"_s);
+        setConf(transfer + u"rx_bytes"_s, u"int64 600000"_s);
+        setConf(u"/korva/settings/datacounter/general/gprs_home_last_reset"_s, u"'5.3.2026'"_s);
+        // The daemon takes this process's environment when it starts.
+        const QByteArray before = qgetenv("LANG");
+        qputenv("LANG", lang.toUtf8());
+        const bool started = start({}, { { u"connections"_s, QVariantList { connection("a") } } });
+        qputenv("LANG", before);
+        QVERIFY(started);
+        const QString shown
+            = open(u"show_error_note"_s, { u"home_notification"_s }, qPrintable(window), texts);
+        QVERIFY2(!shown.isEmpty(), qPrintable(m_daemon->output().right(1500)));
+        QVERIFY(XTools::key(shown, u"Return"_s));
+        QVERIFY(m_daemon->waitForOutput(u"confirmed: true"_s) > 0);
+        checkUntouched();
+    }
+
     // No to a warning: the connections go down, then the setting follows.
     // Every report is answered with a disconnect, the disconnected one too.
     void declined_data()

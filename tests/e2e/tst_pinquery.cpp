@@ -2,6 +2,8 @@
 
 #include <XTools.h>
 
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <unistd.h>
@@ -127,6 +129,73 @@ private Q_SLOTS:
         QVERIFY(boot.enter(Pin));
         QVERIFY(boot.waitFor(u"Done true"_s));
         QVERIFY(boot.logKeepsSecret({ Pin }));
+    }
+
+    // The boot page in the user's language, as the environment gives it:
+    // its title, a wrong PIN's error, and digits typed in the language's own
+    // script reaching the SIM as Latin ones.
+    void inLanguage_data()
+    {
+        QTest::addColumn<QString>("lang");
+        QTest::addColumn<QString>("digits");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("German") << "de_DE.UTF-8"
+                                << "0123456789"
+                                << QStringList { u"PIN eingeben"_s, u"Falsche PIN"_s, u"Noch 2 Versuche"_s };
+        QTest::newRow("Arabic, Arabic-Indic digits")
+            << "ar_EG.UTF-8" << u"\u0660\u0661\u0662\u0663\u0664\u0665\u0666\u0667\u0668\u0669"_s
+            << QStringList { u"\u0623\u062F\u062E\u0644 \u0631\u0645\u0632 PIN"_s,
+                   u"\u0631\u0645\u0632 PIN \u063A\u064A\u0631 \u0635\u062D\u064A\u062D"_s };
+    }
+
+    void inLanguage()
+    {
+        QFETCH(QString, lang);
+        QFETCH(QString, digits);
+        QFETCH(QStringList, texts);
+        auto inScript = [&](const QString& code) {
+            QString typed;
+            for (const QChar c : code)
+                typed += digits.at(c.digitValue());
+            return typed;
+        };
+        Phone boot(sim({ { u"pin_locked"_s, true } }));
+        for (const char* name : { "LANGUAGE", "LC_ALL", "LC_MESSAGES" })
+            boot.daemon.environment().remove(QLatin1String(name));
+        boot.daemon.environment().insert(u"LANG"_s, lang);
+        QVERIFY(boot.start());
+        QCOMPARE(boot.launch(), 1);
+        QVERIFY(boot.waitLog(u'"' + texts.at(0) + u'"'));
+        QVERIFY(boot.enter(inScript(u"11112222"_s)));
+        for (const QString& text : texts.mid(1))
+            QVERIFY2(boot.waitLog(u'"' + text + u'"'), qPrintable(boot.daemon.output().right(2000)));
+        QVERIFY(boot.enter(inScript(Pin)));
+        boot.expectDone(true);
+        QCOMPARE(boot.simCalls(u"EnterPin"_s).last().value(1).toString(), Pin);
+    }
+
+    // Without sight: the boot PIN through what a screen reader sees
+    // (tests/e2e/screenreader.py), on the session's accessibility bus.
+    void screenReader()
+    {
+        QProcess bus;
+        bus.start(u"/usr/libexec/at-spi-bus-launcher"_s, { u"--launch-immediately"_s });
+        QVERIFY(bus.waitForStarted());
+        auto stop = qScopeGuard([&] {
+            bus.terminate();
+            bus.waitForFinished();
+        });
+        Phone boot(sim({ { u"pin_locked"_s, true } }));
+        boot.daemon.environment().insert(u"QT_LINUX_ACCESSIBILITY_ALWAYS_ON"_s, u"1"_s);
+        QVERIFY(boot.start());
+        QCOMPARE(boot.launch(), 1);
+        QProcess reader;
+        reader.start(u"/usr/bin/python3"_s,
+            { qEnvironmentVariable("KORVA_SOURCE_DIR") + u"/tests/e2e/screenreader.py"_s, u"Enter PIN code"_s,
+                Pin });
+        QVERIFY(reader.waitForFinished(60000));
+        QVERIFY2(reader.exitCode() == 0, reader.readAllStandardError().constData());
+        boot.expectDone(true);
     }
 
     // Every switch asked for is answered once: refused (-1) while another

@@ -15,6 +15,7 @@
 #include <ui/PinUiWidget.h>
 #include <ui/UiWrapper.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFile>
 #include <QFocusEvent>
@@ -236,11 +237,23 @@ private Q_SLOTS:
         PinUiWidget w;
         w.maskCode(true);
         w.resetMode();
+        w.setTitleText(Title);
         press(w, u"112"_s);
         w.setEmergencyMode(true, false);
         QVERIFY(w.codeField()->isClearText());
         QCOMPARE(Tarn::StylableWidget::styleName(w.emergencyButton()), u"korvaEmergencyButtonActive"_s);
+        // A screen reader finds a password field named after the title and
+        // never the digits, even shown in clear; the key says it would call.
+        QAccessibleInterface* field = QAccessible::queryAccessibleInterface(w.codeField()->editLine());
+        QVERIFY(field && field->state().passwordEdit && !field->textInterface());
+        QCOMPARE(field->role(), QAccessible::EditableText);
+        QCOMPARE(field->text(QAccessible::Name), Title);
+        QCOMPARE(field->text(QAccessible::Value), QString());
+        QAccessibleInterface* key = QAccessible::queryAccessibleInterface(w.emergencyButton());
+        QCOMPARE(key->text(QAccessible::Name), qtTrId(KorvaText::EmergencyCallKey));
+        QCOMPARE(key->text(QAccessible::Description), qtTrId(KorvaText::EmergencyNumberTyped));
         w.setEmergencyMode(false, false);
+        QCOMPARE(key->text(QAccessible::Description), QString());
         QVERIFY(!w.codeField()->isClearText());
         QCOMPARE(Tarn::StylableWidget::styleName(w.emergencyButton()), u"korvaEmergencyButton"_s);
         w.setErrorText(u"Wrong"_s);
@@ -267,7 +280,13 @@ private Q_SLOTS:
 
         QWidget* edit = w.codeField()->editLine();
         QTest::keyClicks(edit, u"2a3-"_s);
-        QCOMPARE(w.text(), u"523"_s);
+        // Arabic-Indic, Persian and full-width digits from a keyboard are Latin ones.
+        for (const char16_t digit : { u'\u0664', u'\u06F5', u'\uFF16' })
+            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(QChar(digit)), Qt::NoModifier);
+        QCOMPARE(w.text(), u"523456"_s);
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClick(edit, Qt::Key_Backspace);
         QTest::keyClick(edit, Qt::Key_Backspace);
         QTest::keyClick(edit, Qt::Key_Return);
         QTest::keyClick(edit, Qt::Key_Enter);

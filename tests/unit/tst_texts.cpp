@@ -5,6 +5,8 @@
 
 #include <QDirIterator>
 #include <QFile>
+#include <QMap>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -31,6 +33,23 @@ class TestTexts : public QObject
         if (file.open(QIODevice::ReadOnly))
             for (auto it = pattern.globalMatch(QString::fromUtf8(file.readAll())); it.hasNext();)
                 found << it.next().captured(1);
+        return found;
+    }
+
+    // Identifier to translation, as the catalogue's source file holds them.
+    QMap<QString, QString> messages(const QString& catalogue) const
+    {
+        static const QRegularExpression message(
+            u"<message id=\"([^\"]+)\">\\s*<source>[^<]*</source>\\s*<translation([^>]*)>([^<]*)</translation>"_s);
+        QFile file(Root + u"/translations/"_s + catalogue + u".ts"_s);
+        QMap<QString, QString> found;
+        if (file.open(QIODevice::ReadOnly))
+            for (auto it = message.globalMatch(QString::fromUtf8(file.readAll())); it.hasNext();) {
+                const auto m = it.next();
+                // An unfinished translation counts as missing.
+                found.insert(
+                    m.captured(1), m.captured(2).contains(u"unfinished"_s) ? QString() : m.captured(3));
+            }
         return found;
     }
 
@@ -113,15 +132,13 @@ private Q_SLOTS:
         QVERIFY(item.value().isNull());
     }
 
-    // Every identifier the daemon's sources name must be in a catalogue, or
-    // the user would see "qtn_..." on screen. Yes and No are the toolkit's.
+    // Every identifier the daemon's sources name must be in the English
+    // catalogues, or the user would see "qtn_..." on screen.
     void everyIdentifierIsTranslated()
     {
-        static const QRegularExpression message(u"<message id=\"([^\"]+)\">"_s);
-        static const QRegularExpression used(u"\"(qtn_(?:cell|offl|comm)_[a-z0-9_]+)\""_s);
-        const QStringList known = matches(Root + u"/translations/cellular-adaptation_en.ts"_s, message)
-            + matches(Root + u"/translations/offline_en.ts"_s, message)
-            + QStringList { u"qtn_comm_yes"_s, u"qtn_comm_no"_s };
+        static const QRegularExpression used(u"\"(qtn_(?:cell|offl|comm|emer)_[a-z0-9_]+)\""_s);
+        const QStringList known
+            = messages(u"cellular-adaptation_en"_s).keys() + messages(u"offline_en"_s).keys();
         int seen = 0;
         for (QDirIterator it(Root + u"/src"_s, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
             const QString path = it.next();
@@ -131,6 +148,46 @@ private Q_SLOTS:
             }
         }
         QVERIFY(seen > 40);
+    }
+
+    // Each language has every English identifier, translated, with the same
+    // arguments, and lrelease finds nothing unfinished.
+    void catalogueComplete_data()
+    {
+        QTest::addColumn<QString>("catalogue");
+        for (const char* name : { "cellular-adaptation", "offline" })
+            for (const char* language : { "de", "ar" })
+                QTest::newRow(qPrintable(u"%1_%2"_s.arg(QLatin1String(name), QLatin1String(language))))
+                    << u"%1_%2"_s.arg(QLatin1String(name), QLatin1String(language));
+    }
+
+    void catalogueComplete()
+    {
+        QFETCH(QString, catalogue);
+        static const QRegularExpression argument(u"%\\d"_s);
+        const QMap<QString, QString> english = messages(catalogue.section(u'_', 0, 0) + u"_en"_s);
+        const QMap<QString, QString> translated = messages(catalogue);
+        QVERIFY(english.size() > 1);
+        QCOMPARE(translated.keys(), english.keys());
+        auto arguments = [](const QString& text) {
+            QStringList found;
+            for (auto it = argument.globalMatch(text); it.hasNext();)
+                found << it.next().captured();
+            found.sort();
+            return found;
+        };
+        for (auto it = english.cbegin(); it != english.cend(); ++it) {
+            const QString text = translated.value(it.key());
+            QVERIFY2(!text.trimmed().isEmpty(), qPrintable(it.key()));
+            QVERIFY2(arguments(text) == arguments(it.value()), qPrintable(it.key()));
+        }
+
+        QProcess lrelease;
+        lrelease.start(qEnvironmentVariable("KORVA_LRELEASE"),
+            { u"-idbased"_s, Root + u"/translations/"_s + catalogue + u".ts"_s, u"-qm"_s, u"/dev/null"_s });
+        QVERIFY(lrelease.waitForFinished());
+        const QString report = QString::fromUtf8(lrelease.readAllStandardOutput());
+        QVERIFY2(report.contains(u" 0 unfinished"_s), qPrintable(report));
     }
 
     // A language without a catalogue of its own falls back to English.

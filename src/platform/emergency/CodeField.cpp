@@ -3,6 +3,10 @@
 #include "../Trace.h"
 #include "EditLine.h"
 
+#include <platform/tarn/Locale.h>
+
+#include <QAccessible>
+
 #include <QKeyEvent>
 #include <QLabel>
 #include <QStyle>
@@ -48,6 +52,8 @@ CodeField::CodeField(QWidget* parent, bool reserveHint)
     m_hint->setObjectName(QStringLiteral("codeFieldHint"));
     m_edit->setObjectName(QStringLiteral("codeFieldEdit"));
     m_edit->setProperty("styleName", QStringLiteral("EmergencyCodeFieldEdit"));
+    // Codes read left to right in every language.
+    m_edit->setLayoutDirection(Qt::LeftToRight);
     for (QLabel* label : { m_title, m_hint }) {
         label->setWordWrap(true);
         label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
@@ -77,7 +83,13 @@ CodeField::CodeField(QWidget* parent, bool reserveHint)
 void CodeField::setLine(QLabel* label, const QString& text, int lines, bool visible, const QString& styleName,
     const QString& defaultStyle)
 {
-    label->setText(visible ? text : QString());
+    const QString shown = visible ? text : QString();
+    if (label->text() != shown) {
+        label->setText(shown);
+        // A screen reader speaks a line that changes under the user's finger.
+        QAccessibleEvent changed(label, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
     if (lines > 0)
         label->setMaximumHeight(lines * label->fontMetrics().lineSpacing() + 8);
     else
@@ -90,6 +102,8 @@ void CodeField::setTitleText(const QString& text, int lines, bool visible, const
     // A new title is a normal one until a mode says otherwise.
     m_titleError = false;
     setLine(m_title, text, lines, visible, styleName, TitleStyle);
+    // The field is named after what it asks for.
+    m_edit->setAccessibleName(m_title->text());
 }
 
 void CodeField::setHintText(const QString& text, int lines, bool visible, const QString& styleName)
@@ -143,10 +157,13 @@ QString CodeField::text() const
     return m_edit->text();
 }
 
-bool CodeField::insert(const QString& text)
+bool CodeField::insert(const QString& typed)
 {
-    if (text.isEmpty())
+    if (typed.isEmpty())
         return true;
+    // Whatever script the keyboard types its digits in, the SIM and the
+    // emergency numbers know Latin ones.
+    const QString text = Tarn::Locale::toLatinNumbers(typed);
     if (!isDigits(text))
         return false;
     if (m_maxLength > 0 && m_edit->text().size() + text.size() > m_maxLength) {
@@ -173,6 +190,11 @@ bool CodeField::handleKey(QKeyEvent* event)
     const int key = event->key();
     if (key >= Qt::Key_0 && key <= Qt::Key_9) {
         insert(QString(QChar('0' + (key - Qt::Key_0))));
+        return true;
+    }
+    const QString typed = Tarn::Locale::toLatinNumbers(event->text());
+    if (typed.size() == 1 && isDigits(typed)) {
+        insert(typed);
         return true;
     }
     if (key == Qt::Key_Backspace) {

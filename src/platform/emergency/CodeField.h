@@ -54,9 +54,9 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 public Q_SLOTS:
-    // Inserts at the cursor; refused whole when it holds a non-digit or would
-    // go past the maximum length.
-    bool insert(const QString& text);
+    // Inserts at the cursor, digits of any script as Latin ones; refused whole
+    // when it holds a non-digit or would go past the maximum length.
+    bool insert(const QString& typed);
     void backspace();
     void clear();
 

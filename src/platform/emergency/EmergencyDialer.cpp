@@ -108,6 +108,10 @@ void EmergencyDialer::updateCallKey(const QString& number)
     const bool emergency = m_handler && m_handler->isEmergencyNumber(number);
     m_keypad->setRightBottomButton(m_keypad->button(Keypad::RightBottom)->text(), QString(),
         emergency ? CallKeyActiveStyle : CallKeyStyle);
+    m_keypad->button(Keypad::RightBottom)
+        ->setAccessibleDescription(emergency
+                ? text("qtn_emer_number_typed", "The number typed is an emergency number. Press to call.")
+                : QString());
     if (!number.isEmpty())
         m_field->setHintText(QString());
 }

@@ -10,6 +10,8 @@ Keypad::Keypad(QWidget* parent, const QString& keyStyleName)
     : QWidget(parent)
 {
     setProperty("styleName", QStringLiteral("EmergencyKeypad"));
+    // 1-2-3 from the left, as on every phone, whatever way the text runs.
+    setLayoutDirection(Qt::LeftToRight);
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(8);

@@ -2,6 +2,7 @@
 
 #include "../Trace.h"
 #include "ApplicationWindow.h"
+#include "Icon.h"
 #include "StylableWidget.h"
 
 #include <QHBoxLayout>
@@ -23,8 +24,8 @@ ApplicationPage::ApplicationPage(QWidget* parent)
     m_header->setObjectName(QStringLiteral("pageHeader"));
     m_escape->setObjectName(QStringLiteral("escapeButton"));
     StylableWidget::setStyleName(m_escape, QStringLiteral("TarnEscapeButton"));
-    m_escape->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
     m_escape->setIconSize(QSize(40, 40));
+    updateEscapeIcon();
     m_escape->setFocusPolicy(Qt::NoFocus);
     connect(m_escape, &QPushButton::clicked, this, &ApplicationPage::escape);
 
@@ -86,6 +87,22 @@ void ApplicationPage::disappear()
     Q_EMIT disappeared();
     if (m_policy != KeepWhenDone)
         deleteLater();
+}
+
+void ApplicationPage::updateEscapeIcon()
+{
+    // The theme's arrow, not the widget style's, pointing back in either
+    // writing direction; icon only, so it needs a name for screen readers.
+    m_escape->setIcon(Icon::fromName(QStringLiteral("icon-m-toolbar-back"), layoutDirection()));
+    const QString back = qtTrId("qtn_comm_back");
+    m_escape->setAccessibleName(back == QLatin1String("qtn_comm_back") ? QStringLiteral("Back") : back);
+}
+
+void ApplicationPage::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LayoutDirectionChange || event->type() == QEvent::LanguageChange)
+        updateEscapeIcon();
+    QWidget::changeEvent(event);
 }
 
 void ApplicationPage::keyPressEvent(QKeyEvent* event)

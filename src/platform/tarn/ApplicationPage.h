@@ -61,9 +61,11 @@ Q_SIGNALS:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void escape();
+    void updateEscapeIcon();
 
     StylableWidget* m_header;
     QPushButton* m_escape;

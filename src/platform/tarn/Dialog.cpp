@@ -3,6 +3,7 @@
 #include "../Trace.h"
 #include "../stacking/WindowStacking.h"
 #include "Application.h"
+#include "Label.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -43,7 +44,7 @@ QString buttonText(const ButtonInfo& info)
 
 Dialog::Dialog(const QString& title, StandardButtons buttons, QWidget* parent)
     : QDialog(parent, Qt::FramelessWindowHint | Qt::Dialog)
-    , m_title(new QLabel(this))
+    , m_title(new Label(QString(), this))
     , m_body(new QVBoxLayout)
     , m_buttonRow(new QHBoxLayout)
 {

@@ -29,15 +29,33 @@ QIcon handset()
     return QIcon(pixmap);
 }
 
+// A chevron in the theme's text colour, pointing where "back" lies.
+QIcon backArrow(Qt::LayoutDirection direction)
+{
+    QPixmap pixmap(80, 80);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (direction == Qt::RightToLeft) {
+        p.translate(80, 0);
+        p.scale(-1, 1);
+    }
+    p.setPen(QPen(Qt::white, 7, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(QPolygonF({ QPointF(48, 16), QPointF(24, 40), QPointF(48, 64) }));
+    return QIcon(pixmap);
+}
+
 } // namespace
 
-QIcon Icon::fromName(const QString& name)
+QIcon Icon::fromName(const QString& name, Qt::LayoutDirection direction)
 {
     QIcon icon = QIcon::fromTheme(name);
     if (!icon.isNull())
         return icon;
     if (name == QLatin1String("icon-m-telephony-emergency-call"))
         return handset();
+    if (name == QLatin1String("icon-m-toolbar-back"))
+        return backArrow(direction);
     return QIcon();
 }
 

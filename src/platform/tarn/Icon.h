@@ -10,7 +10,8 @@ namespace Tarn {
 class Icon
 {
 public:
-    static QIcon fromName(const QString& name);
+    // `direction` turns the toolkit's own arrows to the way the text runs.
+    static QIcon fromName(const QString& name, Qt::LayoutDirection direction = Qt::LeftToRight);
 };
 
 } // namespace Tarn

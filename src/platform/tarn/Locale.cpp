@@ -3,6 +3,8 @@
 #include "../Trace.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QRegularExpression>
 #include <QTranslator>
 
 #ifndef KORVA_TRANSLATIONS_DIR
@@ -63,8 +65,20 @@ void Locale::installTrCatalog(const QString& catalog)
     KTRACE() << catalog << translator->filePath();
     m_catalogs << catalog;
     m_translators << translator;
-    if (m_active && QCoreApplication::instance())
+    if (m_active && QCoreApplication::instance()) {
         QCoreApplication::installTranslator(translator);
+        followCatalogueDirection();
+    }
+}
+
+void Locale::followCatalogueDirection()
+{
+    // The catalogue says which way its language is written, as Qt's own
+    // catalogues do; a language without one stays left-to-right. Qt does not
+    // find this id in id-based catalogues by itself.
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        QGuiApplication::setLayoutDirection(
+            qtTrId("QT_LAYOUT_DIRECTION") == QLatin1String("RTL") ? Qt::RightToLeft : Qt::LeftToRight);
 }
 
 void Locale::setDefault(Locale* locale)
@@ -90,6 +104,7 @@ void Locale::activate()
     if (QCoreApplication::instance())
         for (QTranslator* t : m_translators)
             QCoreApplication::installTranslator(t);
+    followCatalogueDirection();
 }
 
 void Locale::deactivate()
@@ -112,7 +127,12 @@ QString Locale::mediumDateTimeFormat() const
 
 QString Locale::mediumDateFormat() const
 {
-    return QStringLiteral("d MMM yyyy");
+    // The locale's long date without the weekday and with the abbreviated
+    // month: "d MMM yyyy", "d. MMM yyyy", "MMM d, yyyy".
+    static const QRegularExpression weekday(QStringLiteral("^dddd[^dMy']*|[^dMy']*dddd"));
+    QString format = m_locale.dateFormat(QLocale::LongFormat).remove(weekday);
+    format.replace(QLatin1String("MMMM"), QLatin1String("MMM"));
+    return format.contains(QLatin1String("MMM")) ? format : QStringLiteral("d MMM yyyy");
 }
 
 QString Locale::formatDateTime(const QDateTime& dateTime, DateType date, TimeType time) const

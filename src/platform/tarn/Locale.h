@@ -27,7 +27,8 @@ public:
     Locale& operator=(const Locale&) = delete;
 
     // Loads "<catalog>_<language>.qm", falling back to English. Takes effect at
-    // once when this is the default locale.
+    // once when this is the default locale, with the layout direction the
+    // catalogue gives.
     void installTrCatalog(const QString& catalog);
     QStringList installedCatalogs() const { return m_catalogs; }
 
@@ -53,6 +54,7 @@ public:
 private:
     void activate();
     void deactivate();
+    static void followCatalogueDirection();
 
     QLocale m_locale;
     QStringList m_catalogs;

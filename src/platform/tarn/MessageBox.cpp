@@ -24,6 +24,8 @@ QString MessageBox::text() const
 void MessageBox::setText(const QString& text)
 {
     m_text->setText(text);
+    // A screen reader reads the question with the window's title.
+    setAccessibleDescription(text);
 }
 
 } // namespace Tarn

@@ -176,8 +176,16 @@ private Q_SLOTS:
 
     // Without sight: the boot PIN through what a screen reader sees
     // (tests/e2e/screenreader.py), on the session's accessibility bus.
+    void screenReader_data()
+    {
+        QTest::addColumn<QString>("emergency");
+        QTest::newRow("PIN") << QString();
+        QTest::newRow("emergency call") << u"112"_s;
+    }
+
     void screenReader()
     {
+        QFETCH(QString, emergency);
         QProcess bus;
         bus.start(u"/usr/libexec/at-spi-bus-launcher"_s, { u"--launch-immediately"_s });
         QVERIFY(bus.waitForStarted());
@@ -190,12 +198,19 @@ private Q_SLOTS:
         QVERIFY(boot.start());
         QCOMPARE(boot.launch(), 1);
         QProcess reader;
-        reader.start(u"/usr/bin/python3"_s,
-            { qEnvironmentVariable("KORVA_SOURCE_DIR") + u"/tests/e2e/screenreader.py"_s, u"Enter PIN code"_s,
-                Pin });
+        QStringList arguments { qEnvironmentVariable("KORVA_SOURCE_DIR") + u"/tests/e2e/screenreader.py"_s,
+            u"Enter PIN code"_s, Pin };
+        if (!emergency.isEmpty())
+            arguments << emergency;
+        reader.start(u"/usr/bin/python3"_s, arguments);
         QVERIFY(reader.waitForFinished(60000));
         QVERIFY2(reader.exitCode() == 0, reader.readAllStandardError().constData());
-        boot.expectDone(true);
+        if (emergency.isEmpty()) {
+            boot.expectDone(true);
+            return;
+        }
+        QTRY_COMPARE(boot.ofono.calls(QLatin1String(Phone::Modem), u"Dial"_s),
+            (QList<QVariantList> { { emergency, QString() } }));
     }
 
     // Every switch asked for is answered once: refused (-1) while another

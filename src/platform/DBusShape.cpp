@@ -49,4 +49,24 @@ bool expectType(const QVariant& value, QLatin1String signature, const char* what
     return false;
 }
 
+bool expectProperty(const QVariant& value, QLatin1String signature, const char* service, const QString& name)
+{
+    if (signature.isEmpty())
+        return true;
+    const QByteArray what = QByteArray(service) + " property " + name.left(64).toUtf8();
+    return expectType(value, signature, what.constData());
+}
+
+QVariantMap normaliseEach(
+    const QVariantMap& properties, QVariant (*normalise)(const QString&, const QVariant&))
+{
+    QVariantMap plain;
+    for (auto it = properties.cbegin(); it != properties.cend(); ++it) {
+        const QVariant value = normalise(it.key(), it.value());
+        if (value.isValid())
+            plain.insert(it.key(), value);
+    }
+    return plain;
+}
+
 } // namespace DBusShape

@@ -2,6 +2,7 @@
 
 #include <QLatin1String>
 #include <QString>
+#include <QVariantMap>
 
 class QDBusMessage;
 class QVariant;
@@ -26,5 +27,14 @@ QString signatureOf(const QVariant& value);
 // cannot tell: true when `value` has `signature`, otherwise one warning
 // naming `what` and false.
 bool expectType(const QVariant& value, QLatin1String signature, const char* what);
+
+// A property of `service` called `name`: expectType() against `signature`,
+// anything passes when the signature is empty (a property we do not read).
+bool expectProperty(const QVariant& value, QLatin1String signature, const char* service, const QString& name);
+
+// The properties `normalise` keeps, in their plain form; it answers an
+// invalid variant for one to drop.
+QVariantMap normaliseEach(
+    const QVariantMap& properties, QVariant (*normalise)(const QString&, const QVariant&));
 
 } // namespace DBusShape

@@ -172,12 +172,8 @@ QLatin1String MmMapping::propertySignature(const QString& name)
 
 QVariant MmMapping::normalise(const QString& name, const QVariant& value)
 {
-    const QLatin1String expected = propertySignature(name);
-    if (!expected.isEmpty()) {
-        const QByteArray what = "ModemManager property " + name.left(64).toUtf8();
-        if (!DBusShape::expectType(value, expected, what.constData()))
-            return QVariant();
-    }
+    if (!DBusShape::expectProperty(value, propertySignature(name), "ModemManager", name))
+        return QVariant();
     if (name == QLatin1String("Sim"))
         return value.value<QDBusObjectPath>().path();
     if (name != QLatin1String("UnlockRetries"))
@@ -193,13 +189,7 @@ QVariant MmMapping::normalise(const QString& name, const QVariant& value)
 
 QVariantMap MmMapping::normalise(const QVariantMap& properties)
 {
-    QVariantMap plain;
-    for (auto it = properties.cbegin(); it != properties.cend(); ++it) {
-        const QVariant value = normalise(it.key(), it.value());
-        if (value.isValid())
-            plain.insert(it.key(), value);
-    }
-    return plain;
+    return DBusShape::normaliseEach(properties, &MmMapping::normalise);
 }
 
 } // namespace Cellular

@@ -158,12 +158,8 @@ QLatin1String OfonoMapping::propertySignature(const QString& name)
 
 QVariant OfonoMapping::normalise(const QString& name, const QVariant& value)
 {
-    const QLatin1String expected = propertySignature(name);
-    if (!expected.isEmpty()) {
-        const QByteArray what = "oFono property " + name.left(64).toUtf8();
-        if (!DBusShape::expectType(value, expected, what.constData()))
-            return QVariant();
-    }
+    if (!DBusShape::expectProperty(value, propertySignature(name), "oFono", name))
+        return QVariant();
     if (name != QLatin1String("Retries"))
         return value;
     const QDBusArgument arg = value.value<QDBusArgument>();
@@ -177,13 +173,7 @@ QVariant OfonoMapping::normalise(const QString& name, const QVariant& value)
 
 QVariantMap OfonoMapping::normalise(const QVariantMap& properties)
 {
-    QVariantMap plain;
-    for (auto it = properties.cbegin(); it != properties.cend(); ++it) {
-        const QVariant value = normalise(it.key(), it.value());
-        if (value.isValid())
-            plain.insert(it.key(), value);
-    }
-    return plain;
+    return DBusShape::normaliseEach(properties, &OfonoMapping::normalise);
 }
 
 } // namespace Cellular

@@ -158,7 +158,9 @@ private Q_SLOTS:
         for (QDBusPendingCall& call : pending)
             call.waitForFinished();
         QVERIFY(p.daemon.ping());
-        QVERIFY(dialogs().size() <= 1);
+        // Questions only: notes the notification server is too slow for come
+        // as banners, titled like the notes, and may stand beside a question.
+        QVERIFY(dialogs("^(Phone not|Network not)").size() <= 1);
         QVERIFY(p.notifications.shown().contains(removed) && p.notifications.shown().contains(refused));
     }
 };

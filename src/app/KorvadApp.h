@@ -2,6 +2,8 @@
 
 #include <platform/tarn/Application.h>
 
+#include <thread>
+
 class Korvad;
 class SystemdNotifier;
 
@@ -13,6 +15,7 @@ class KorvadApp : public Tarn::Application
     Q_OBJECT
 public:
     KorvadApp(int& argc, char** argv);
+    ~KorvadApp() override;
 
     // Called once by main() before the event loop runs.
     void startDaemon();
@@ -53,4 +56,5 @@ private:
     bool readyReported = false;
     bool doneReported = false;
     bool m_zombie = false;
+    std::thread m_fontWarmup;
 };

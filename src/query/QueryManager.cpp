@@ -289,6 +289,10 @@ void QueryManager::simStatusCompleted(SIMStatus::Status status, SIMError error)
     KTRACE() << status << error;
     if (checkSIMError(error))
         Q_EMIT statusChanged(status);
+    // The start-up sequence launches the query right after the ready token:
+    // the page is built before the service appears, so a launch only shows it.
+    if (currentState->isCodeQuery())
+        ui->prepare();
     if (!dbus->isRegistered())
         dbus->registerService();
     const bool prestarted = isPrestarted();
@@ -299,10 +303,6 @@ void QueryManager::simStatusCompleted(SIMStatus::Status status, SIMError error)
     } else if (!currentState->isCodeQuery()) {
         emitStartResponse(true, false);
     }
-    // A SIM that asks for a code will have its page shown soon: build it now,
-    // after the ready token and off the launch path, so the launch only shows it.
-    if (currentState->isCodeQuery())
-        QTimer::singleShot(0, ui, &UiWrapper::prepare);
 }
 
 void QueryManager::emitStartResponse()

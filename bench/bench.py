@@ -382,11 +382,15 @@ stop(fp, ffd)
 # The first round opens what a flood legitimately opens (the pages, a few
 # sheets) and grows the heap to its high-water mark, the second may still
 # settle the allocator; a leak shows as growth that goes on after that.
-growth, answers = [], []
+growth, answers, parts = [], [], []
 for _ in range(ROUNDS):
+    heap0, shm0 = status(proc.pid, ('RssAnon',)), status(proc.pid, ('RssShmem',))
     count, before, after, answer = flood(proc)
     growth.append(after - before)
     answers.append(answer)
+    # Heap apart from window buffers (shared memory, 1.6 MB a full-screen
+    # window): which of the two grows says what to look for.
+    parts.append('%d/%d' % (status(proc.pid, ('RssAnon',)) - heap0, status(proc.pid, ('RssShmem',)) - shm0))
     if proc.poll() is not None:
         break
 alive = proc.poll() is None
@@ -404,3 +408,4 @@ print('  '.join(h.ljust(w[i]) for i, h in enumerate(('benchmark', 'korvad', 'ref
 for r in rows:
     print('  '.join(c.ljust(w[i]) for i, c in enumerate(r)))
 print('flood, RSS growth per round (KiB): ' + ' '.join(str(g) for g in growth))
+print('  of which heap/window buffers: ' + ' '.join(parts))

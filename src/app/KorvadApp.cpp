@@ -144,7 +144,12 @@ void KorvadApp::updateUpstart(bool ready, bool done)
         readyReported = true;
         // systemd first: a fifo nobody reads would hold it back.
         m_systemd->ready("Ready; PIN stage running");
-        writeToken("KORVA_READY");
+        // The start-up sequence launches the PIN query on this token: the
+        // page is built while the shell delivers it, on the other core.
+        writeToken("KORVA_READY", [this] {
+            if (daemon)
+                daemon->prepareForLaunch();
+        });
     }
     if (done && !doneReported) {
         doneReported = true;
@@ -153,7 +158,7 @@ void KorvadApp::updateUpstart(bool ready, bool done)
     }
 }
 
-bool KorvadApp::writeToken(const char* token)
+bool KorvadApp::writeToken(const char* token, const std::function<void()>& meanwhile)
 {
     const QByteArray path = QFile::encodeName(fifoPath());
     // The shell would create a missing file, truncate a regular one and
@@ -181,6 +186,8 @@ bool KorvadApp::writeToken(const char* token)
     g_writerPid = child;
     if (g_interrupted)
         ::kill(child, SIGKILL);
+    else if (meanwhile)
+        meanwhile();
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) { }
     g_writerPid = 0;

@@ -2,6 +2,7 @@
 
 #include <platform/tarn/Application.h>
 
+#include <functional>
 #include <thread>
 
 class Korvad;
@@ -29,7 +30,8 @@ public:
     // Runs that command, only if the path is a fifo (not a link to one, and
     // never creating a file); false, with a log line, when the token is
     // not delivered. A blocked write ends when the process is interrupted.
-    static bool writeToken(const char* token);
+    // `meanwhile` runs while the shell writes it.
+    static bool writeToken(const char* token, const std::function<void()>& meanwhile = {});
     // For the SIGINT handler, and async-signal-safe: abandons a token write
     // that is waiting for a reader, and any later one.
     static void interrupt();

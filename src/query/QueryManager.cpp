@@ -289,10 +289,6 @@ void QueryManager::simStatusCompleted(SIMStatus::Status status, SIMError error)
     KTRACE() << status << error;
     if (checkSIMError(error))
         Q_EMIT statusChanged(status);
-    // The start-up sequence launches the query right after the ready token:
-    // the page is built before the service appears, so a launch only shows it.
-    if (currentState->isCodeQuery())
-        ui->prepare();
     if (!dbus->isRegistered())
         dbus->registerService();
     const bool prestarted = isPrestarted();
@@ -303,6 +299,16 @@ void QueryManager::simStatusCompleted(SIMStatus::Status status, SIMError error)
     } else if (!currentState->isCodeQuery()) {
         emitStartResponse(true, false);
     }
+    // Unless built while the ready token went out: now, before a launch.
+    prepareUi();
+}
+
+void QueryManager::prepareUi()
+{
+    // A SIM that asks for a code will have its page shown soon: build it off
+    // the launch path, so the launch only shows it.
+    if (currentState->isCodeQuery())
+        ui->prepare();
 }
 
 void QueryManager::emitStartResponse()

@@ -43,6 +43,12 @@ void Korvad::startDaemon()
     checkOffline();
 }
 
+void Korvad::prepareForLaunch()
+{
+    if (queryManager)
+        queryManager->prepareUi();
+}
+
 void Korvad::checkOffline()
 {
     KTRACE();

@@ -23,6 +23,8 @@ public:
     explicit Korvad(QObject* parent = nullptr);
 
     void startDaemon();
+    // Builds what a launch right after the ready token will show.
+    void prepareForLaunch();
 
     int offlineState() const { return m_offlineState; }
 

@@ -11,6 +11,8 @@
 #include <platform/tarn/MessageBox.h>
 
 #include <QFile>
+#include <QFont>
+#include <QFontMetrics>
 #include <QRegularExpression>
 
 #include <cerrno>
@@ -45,6 +47,15 @@ KorvadApp::KorvadApp(int& argc, char** argv)
     setPrestartMode(Tarn::Application::LazyShutdownMultiWindow);
     setQuitOnLastWindowClosed(false);
     loadStyleSheet(QStringLiteral("korva.qss"));
+    // The font database's first scan and match take ~8 ms of the PIN page's
+    // first build: they run here while the start waits for the modem services.
+    m_fontWarmup = std::thread([] { QFontMetrics(QFont()).horizontalAdvance(QLatin1Char('0')); });
+}
+
+KorvadApp::~KorvadApp()
+{
+    if (m_fontWarmup.joinable())
+        m_fontWarmup.join();
 }
 
 QString KorvadApp::fifoPath()
@@ -133,7 +144,12 @@ void KorvadApp::updateUpstart(bool ready, bool done)
         readyReported = true;
         // systemd first: a fifo nobody reads would hold it back.
         m_systemd->ready("Ready; PIN stage running");
-        writeToken("KORVA_READY");
+        // The start-up sequence launches the PIN query on this token: the
+        // page is built while the shell delivers it, on the other core.
+        writeToken("KORVA_READY", [this] {
+            if (daemon)
+                daemon->prepareForLaunch();
+        });
     }
     if (done && !doneReported) {
         doneReported = true;
@@ -142,7 +158,7 @@ void KorvadApp::updateUpstart(bool ready, bool done)
     }
 }
 
-bool KorvadApp::writeToken(const char* token)
+bool KorvadApp::writeToken(const char* token, const std::function<void()>& meanwhile)
 {
     const QByteArray path = QFile::encodeName(fifoPath());
     // The shell would create a missing file, truncate a regular one and
@@ -170,6 +186,8 @@ bool KorvadApp::writeToken(const char* token)
     g_writerPid = child;
     if (g_interrupted)
         ::kill(child, SIGKILL);
+    else if (meanwhile)
+        meanwhile();
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) { }
     g_writerPid = 0;

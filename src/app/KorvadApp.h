@@ -2,6 +2,9 @@
 
 #include <platform/tarn/Application.h>
 
+#include <functional>
+#include <thread>
+
 class Korvad;
 class SystemdNotifier;
 
@@ -13,6 +16,7 @@ class KorvadApp : public Tarn::Application
     Q_OBJECT
 public:
     KorvadApp(int& argc, char** argv);
+    ~KorvadApp() override;
 
     // Called once by main() before the event loop runs.
     void startDaemon();
@@ -26,7 +30,8 @@ public:
     // Runs that command, only if the path is a fifo (not a link to one, and
     // never creating a file); false, with a log line, when the token is
     // not delivered. A blocked write ends when the process is interrupted.
-    static bool writeToken(const char* token);
+    // `meanwhile` runs while the shell writes it.
+    static bool writeToken(const char* token, const std::function<void()>& meanwhile = {});
     // For the SIGINT handler, and async-signal-safe: abandons a token write
     // that is waiting for a reader, and any later one.
     static void interrupt();
@@ -53,4 +58,5 @@ private:
     bool readyReported = false;
     bool doneReported = false;
     bool m_zombie = false;
+    std::thread m_fontWarmup;
 };

@@ -299,10 +299,16 @@ void QueryManager::simStatusCompleted(SIMStatus::Status status, SIMError error)
     } else if (!currentState->isCodeQuery()) {
         emitStartResponse(true, false);
     }
-    // A SIM that asks for a code will have its page shown soon: build it now,
-    // after the ready token and off the launch path, so the launch only shows it.
+    // Unless built while the ready token went out: now, before a launch.
+    prepareUi();
+}
+
+void QueryManager::prepareUi()
+{
+    // A SIM that asks for a code will have its page shown soon: build it off
+    // the launch path, so the launch only shows it.
     if (currentState->isCodeQuery())
-        QTimer::singleShot(0, ui, &UiWrapper::prepare);
+        ui->prepare();
 }
 
 void QueryManager::emitStartResponse()

@@ -35,6 +35,9 @@ public:
     QueryManager(QObject* parent, bool offline);
     ~QueryManager() override;
 
+    // Builds the page, hidden, when the SIM asks for a code; once.
+    void prepareUi();
+
     // For the states and validators.
     void setCurrentState(SimState* state);
     SimState* current() const { return currentState; }

@@ -5,7 +5,10 @@
 #include <platform/Trace.h>
 
 #include <QApplication>
+#include <QBackingStore>
+#include <QPainter>
 #include <QSignalBlocker>
+#include <QTimer>
 
 namespace {
 const QString NoStatusBar = QStringLiteral("pinNoStatusBar");
@@ -60,12 +63,33 @@ KorvadWin* PinCodeQueryUI::win(const QString& styleName)
 
 void PinCodeQueryUI::prepareWindow()
 {
-    // The native window and the page's layout, polished, but not shown.
+    // The native window with the page in it, polished, but not shown: the
+    // launch then only maps it.
     KorvadWin* w = win();
+    w->setPage(this);
     w->winId();
-    ensurePolished();
-    for (QWidget* child : findChildren<QWidget*>())
+    w->ensurePolished();
+    for (QWidget* child : w->findChildren<QWidget*>())
         child->ensurePolished();
+    QTimer::singleShot(0, this, &PinCodeQueryUI::prefaultBuffer);
+}
+
+void PinCodeQueryUI::prefaultBuffer()
+{
+    // The first paint would fault the window's whole buffer in, page by
+    // page: on an idle moment, while nothing shows, touch it once.
+    KorvadWin* w = currentWindow();
+    QBackingStore* store = w && !w->isVisible() ? w->backingStore() : nullptr;
+    if (!store)
+        return;
+    const QRect area(QPoint(), w->size());
+    store->resize(area.size());
+    store->beginPaint(area);
+    if (QPaintDevice* device = store->paintDevice()) {
+        QPainter painter(device);
+        painter.fillRect(area, Qt::black);
+    }
+    store->endPaint();
 }
 
 void PinCodeQueryUI::installWindowEventFilter(QObject* filter)

@@ -20,7 +20,7 @@ public:
     PinCodeQueryUI(bool forced, QWidget* parent);
     ~PinCodeQueryUI() override;
 
-    // Creates the window ahead of the first show.
+    // Creates the window, with this page in it, ahead of the first show.
     void prepareWindow();
     KorvadWin* win(const QString& styleName = QString());
     // The window if there is a live one; never creates it.
@@ -46,6 +46,8 @@ Q_SIGNALS:
     void windowClosed();
 
 private:
+    void prefaultBuffer();
+
     QPointer<KorvadWin> window;
     QPointer<QObject> windowFilter;
 };

@@ -49,9 +49,15 @@ QIcon backArrow(Qt::LayoutDirection direction)
 
 QIcon Icon::fromName(const QString& name, Qt::LayoutDirection direction)
 {
-    QIcon icon = QIcon::fromTheme(name);
-    if (!icon.isNull())
-        return icon;
+    // hicolor, which every theme falls back to, holds applications' icons,
+    // never these: without a theme of its own the platform has none of them,
+    // and reading hicolor's index would cost the first page ~8 ms.
+    const QString theme = QIcon::themeName();
+    if (!theme.isEmpty() && theme != QLatin1String("hicolor")) {
+        QIcon icon = QIcon::fromTheme(name);
+        if (!icon.isNull())
+            return icon;
+    }
     if (name == QLatin1String("icon-m-telephony-emergency-call"))
         return handset();
     if (name == QLatin1String("icon-m-toolbar-back"))

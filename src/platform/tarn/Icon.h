@@ -5,8 +5,9 @@
 
 namespace Tarn {
 
-// Icons by their platform name: the desktop icon theme first, then the
-// toolkit's own drawings for the few names it must always be able to show.
+// Icons by their platform name: the platform's icon theme first, when it
+// names one, then the toolkit's own drawings for the few names it must
+// always be able to show.
 class Icon
 {
 public:

@@ -206,6 +206,8 @@ class Modem:
         self.calls.clear()
         return [], "OK"
 
+    at_h = at_chup  # also ModemManager's check for voice support
+
     def at_creg(self, rest, a):
         if rest.startswith("?"):
             return ['+CREG: 2,%d,"1A2B","0000C3D4"' % self.online], "OK"

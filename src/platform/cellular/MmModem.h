@@ -37,6 +37,9 @@ public:
 
     static MmModem* instance();
 
+    QDBusConnection bus() const { return m_bus; }
+    // The followed modem object; empty while there is none.
+    QString path() const { return m_path; }
     bool hasModem() const { return !m_path.isEmpty(); }
     bool enableFailed() const { return m_enableFailed; }
     // A modem-object interface's properties, or the SIM object's

@@ -15,6 +15,9 @@ A test drives it on standard input, one step a line, each answered with one
 line ("ok", a value, or "error"):
   pin CODE | puk CODE | lock on|off     the card, before the modem is powered;
   retries PIN PUK                       tries left (0 PIN tries: it asks for the PUK)
+  register STAT                         the +CREG status from now on (3: denied)
+  port close                            no new connection is taken (a dead modem:
+                                        ModemManager cannot open its port again)
   remove                                the card is pulled out (+USIMSTATE: 0)
   hangup                                the network ends every call
   received | state | left               the AT commands so far (JSON), the
@@ -51,6 +54,7 @@ class Modem:
         self.pin, self.puk, self.locked, self.present = "1234", "12345678", True, True
         self.pin_left, self.puk_left, self.unlocked = 3, 10, False
         self.received, self.writers, self.calls, self.online = [], [], {}, False
+        self.registration, self.server = None, None
         self.unix = len(sys.argv) > 1
 
     def state(self):
@@ -210,7 +214,8 @@ class Modem:
 
     def at_creg(self, rest, a):
         if rest.startswith("?"):
-            return ['+CREG: 2,%d,"1A2B","0000C3D4"' % self.online], "OK"
+            stat = self.online if self.registration is None else self.registration
+            return ['+CREG: 2,%d,"1A2B","0000C3D4"' % stat], "OK"
         return [], "OK"
 
     def at_cops(self, rest, a):
@@ -230,6 +235,11 @@ class Modem:
             self.locked = a == ["on"]
         elif step == "retries" and len(a) == 2 and all(x.isdigit() for x in a):
             self.pin_left, self.puk_left = int(a[0]), int(a[1])
+        elif step == "register" and len(a) == 1 and a[0].isdigit():
+            self.registration = int(a[0])
+            self.unsolicited("+CREG: %d" % self.registration)
+        elif step == "port" and a == ["close"]:
+            self.server.close()
         elif step == "remove":
             self.present = False
             self.unsolicited("+USIMSTATE: 0")
@@ -249,11 +259,11 @@ async def main():
     if len(sys.argv) > 1:
         # ModemManager's test port "abstract:NAME" is the abstract socket of
         # that whole name, prefix included.
-        await asyncio.start_unix_server(modem.serve, "\0" + sys.argv[1])
+        modem.server = await asyncio.start_unix_server(modem.serve, "\0" + sys.argv[1])
         print("socket " + sys.argv[1], flush=True)
     else:
-        server = await asyncio.start_server(modem.serve, "127.0.0.1", 0)
-        print("port %d" % server.sockets[0].getsockname()[1], flush=True)
+        modem.server = await asyncio.start_server(modem.serve, "127.0.0.1", 0)
+        print("port %d" % modem.server.sockets[0].getsockname()[1], flush=True)
     reader = asyncio.StreamReader()
     await asyncio.get_running_loop().connect_read_pipe(lambda: asyncio.StreamReaderProtocol(reader), sys.stdin)
     while line := await reader.readline():

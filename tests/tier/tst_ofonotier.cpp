@@ -3,6 +3,7 @@
 #include <XTools.h>
 
 #include <QDBusMessage>
+#include <QDBusVariant>
 #include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTest>
@@ -258,6 +259,48 @@ private Q_SLOTS:
         QCOMPARE(boot.seen().filter(u"Done"_s).size(), locked ? 1 : 0);
         QCOMPARE(boot.fifo.tokens(), ReadyDone);
         QVERIFY(boot.logKeepsSecret({ Pin, WrongPin, NewPin }));
+    }
+
+    // The watcher's note for a denied registration and the start check's
+    // zombie for a modem that cannot be enabled, from what ModemManager makes
+    // of the simulated modem (on oFono through its mock: tst_watcher,
+    // tst_daemonstart).
+    void modemReports_data()
+    {
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<QString>("note"); // empty: the zombie's error
+        QTest::newRow("registration denied")
+            << u"register 3"_s << u"SIM card registration failed|sim.error.sound"_s;
+        QTest::newRow("cannot be enabled") << u"port close"_s << QString();
+    }
+
+    void modemReports()
+    {
+        if (!onModemManager())
+            QSKIP("oFono's simulated modem always powers up and registers");
+        QFETCH(QString, step);
+        QFETCH(QString, note);
+        NotificationsMock notifications;
+        QVERIFY(notifications.start());
+        Phone boot({}, false);
+        QVERIFY(boot.realOfono.start(card(u"off"_s)));
+        // The start check must find the modem taken up (disabled), not still coming.
+        QDBusMessage get = QDBusMessage::createMethodCall(u"org.freedesktop.ModemManager1"_s,
+            u"/org/freedesktop/ModemManager1/Modem/0"_s, u"org.freedesktop.DBus.Properties"_s, u"Get"_s);
+        get << u"org.freedesktop.ModemManager1.Modem"_s << u"State"_s;
+        QTRY_COMPARE_WITH_TIMEOUT(
+            QDBusConnection::systemBus().call(get).arguments().value(0).value<QDBusVariant>().variant(),
+            QVariant(3), 20000);
+        QCOMPARE(boot.realOfono.step(step), u"ok"_s);
+        QVERIFY(boot.start({ u"-log"_s }, nullptr));
+        if (note.isEmpty()) {
+            QVERIFY2(boot.daemon.waitForOutput(u"Modem failure: korvad is zombie."_s) > 0,
+                qPrintable(boot.daemon.output()));
+            QCOMPARE(XTools::findWindows(u"^Error$"_s, true).size(), 1);
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(notifications.shown(), QStringList { note }, 20000);
+        }
+        QVERIFY(boot.daemon.ping());
     }
 
     // The boot's PIN stage as a phone meets it. korvad powers the modem; the

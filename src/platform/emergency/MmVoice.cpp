@@ -62,49 +62,51 @@ void MmVoice::dial(const QString& number)
     KTRACE() << number;
     MmModem* modem = MmModem::instance();
     const QVariantMap properties { { QStringLiteral("number"), number } };
-    auto* watcher
-        = new QDBusPendingCallWatcher(modem->call(voice(), QStringLiteral("CreateCall"), { properties }), this);
+    auto* watcher = new QDBusPendingCallWatcher(
+        modem->call(voice(), QStringLiteral("CreateCall"), { properties }), this);
     const QString path = m_modem;
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, number, path](QDBusPendingCallWatcher* w) {
-        w->deleteLater();
-        const QDBusMessage reply = w->reply();
-        if (reply.type() == QDBusMessage::ErrorMessage) {
-            qWarning("Emergency call to %s: no call created: %s %s", qPrintable(number),
-                qPrintable(reply.errorName()), qPrintable(reply.errorMessage()));
-            Q_EMIT callFailed();
-            return;
-        }
-        if (!DBusShape::expectShape(reply, QLatin1String("o"), "ModemManager Voice.CreateCall")) {
-            Q_EMIT callFailed();
-            return;
-        }
-        const QString call = reply.arguments().constFirst().value<QDBusObjectPath>().path();
-        if (path != m_modem) {
-            qWarning("Emergency call to %s: the modem went away", qPrintable(number));
-            Q_EMIT callFailed();
-            return;
-        }
-        m_ours.insert(call);
-        start(call, number);
-    });
+    connect(
+        watcher, &QDBusPendingCallWatcher::finished, this, [this, number, path](QDBusPendingCallWatcher* w) {
+            w->deleteLater();
+            const QDBusMessage reply = w->reply();
+            if (reply.type() == QDBusMessage::ErrorMessage) {
+                qWarning("Emergency call to %s: no call created: %s %s", qPrintable(number),
+                    qPrintable(reply.errorName()), qPrintable(reply.errorMessage()));
+                Q_EMIT callFailed();
+                return;
+            }
+            if (!DBusShape::expectShape(reply, QLatin1String("o"), "ModemManager Voice.CreateCall")) {
+                Q_EMIT callFailed();
+                return;
+            }
+            const QString call = reply.arguments().constFirst().value<QDBusObjectPath>().path();
+            if (path != m_modem) {
+                qWarning("Emergency call to %s: the modem went away", qPrintable(number));
+                Q_EMIT callFailed();
+                return;
+            }
+            m_ours.insert(call);
+            start(call, number);
+        });
 }
 
 void MmVoice::start(const QString& call, const QString& number)
 {
-    auto* watcher = new QDBusPendingCallWatcher(MmModem::instance()->call(call,
-                                                    QString::fromLatin1(CallInterface), QStringLiteral("Start"),
-                                                    {}, MmModem::CallTimeoutMs),
-        this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, call, number](QDBusPendingCallWatcher* w) {
-        w->deleteLater();
-        const QDBusMessage reply = w->reply();
-        if (reply.type() != QDBusMessage::ErrorMessage)
-            return;
-        qWarning("Emergency call to %s failed: %s %s", qPrintable(number), qPrintable(reply.errorName()),
-            qPrintable(reply.errorMessage()));
-        forget(call);
-        Q_EMIT callFailed();
-    });
+    auto* watcher
+        = new QDBusPendingCallWatcher(MmModem::instance()->call(call, QString::fromLatin1(CallInterface),
+                                          QStringLiteral("Start"), {}, MmModem::CallTimeoutMs),
+            this);
+    connect(
+        watcher, &QDBusPendingCallWatcher::finished, this, [this, call, number](QDBusPendingCallWatcher* w) {
+            w->deleteLater();
+            const QDBusMessage reply = w->reply();
+            if (reply.type() != QDBusMessage::ErrorMessage)
+                return;
+            qWarning("Emergency call to %s failed: %s %s", qPrintable(number), qPrintable(reply.errorName()),
+                qPrintable(reply.errorMessage()));
+            forget(call);
+            Q_EMIT callFailed();
+        });
 }
 
 void MmVoice::forget(const QString& call)
@@ -112,7 +114,8 @@ void MmVoice::forget(const QString& call)
     if (!m_ours.remove(call))
         return;
     // Without this ModemManager keeps every ended call in the modem's list.
-    MmModem::instance()->call(voice(), QStringLiteral("DeleteCall"), { QVariant::fromValue(QDBusObjectPath(call)) });
+    MmModem::instance()->call(
+        voice(), QStringLiteral("DeleteCall"), { QVariant::fromValue(QDBusObjectPath(call)) });
 }
 
 void MmVoice::onCallStateChanged(const QDBusMessage& message)

@@ -35,10 +35,10 @@ def bcd(digits, size=0):
 
 
 # Transparent files in hex: ICCID, languages (2F05, 6F05), administrative
-# data (a 2-digit MNC), phase, emergency numbers 112 and 911. The first three
+# data (a 2-digit MNC), phase, emergency numbers 112, 911 and 999. The first three
 # and the emergency numbers are readable before the PIN.
 FILES = {0x2FE2: bcd("8944200000000000001"), 0x2F05: "656E", 0x6F05: "01FF", 0x6FAD: "00000002",
-         0x6FAE: "03", 0x6FB7: bcd("112", 3) + bcd("911", 3)}
+         0x6FAE: "03", 0x6FB7: bcd("112", 3) + bcd("911", 3) + bcd("999", 3)}
 OPEN_FILES = {0x2FE2, 0x2F05, 0x6F05, 0x6FB7}
 FIXED = {"+CSQ": "+CSQ: 20,99", "+CBC": "+CBC: 0,80", "+GCAP": "+GCAP: +CGSM", "+CGMI": "Korva",
          "+CGMM": "Test modem", "+CGMR": "1.0", "+CGSN": "350000000000001",

@@ -16,8 +16,7 @@ line ("ok", a value, or "error"):
   pin CODE | puk CODE | lock on|off     the card, before the modem is powered;
   retries PIN PUK                       tries left (0 PIN tries: it asks for the PUK)
   register STAT                         the +CREG status from now on (3: denied)
-  port close                            no new connection is taken (a dead modem:
-                                        ModemManager cannot open its port again)
+  port close                            no new connection is taken (a dead modem)
   remove                                the card is pulled out (+USIMSTATE: 0)
   hangup                                the network ends every call
   received | state | left               the AT commands so far (JSON), the
@@ -237,7 +236,6 @@ class Modem:
             self.pin_left, self.puk_left = int(a[0]), int(a[1])
         elif step == "register" and len(a) == 1 and a[0].isdigit():
             self.registration = int(a[0])
-            self.unsolicited("+CREG: %d" % self.registration)
         elif step == "port" and a == ["close"]:
             self.server.close()
         elif step == "remove":

@@ -1,6 +1,7 @@
 #include <MockService.h>
 
 #include <platform/cellular/MmMapping.h>
+#include <platform/cellular/MmModem.h>
 #include <platform/cellular/NetworkRegistration.h>
 #include <platform/cellular/OfonoMapping.h>
 #include <platform/cellular/OfonoModem.h>
@@ -30,6 +31,7 @@ class TestCellular : public QObject
 private:
     std::unique_ptr<MockService> m_ofono;
     const QString m_modem = u"/ril_0"_s;
+    const QString m_mmModem = u"/org/freedesktop/ModemManager1/Modem/0"_s;
 
     bool startOfono(const QVariantMap& params = {})
     {
@@ -191,6 +193,53 @@ private Q_SLOTS:
         // No modem is never a failure.
         QCOMPARE(MmMapping::simStatus(false, modem), -1);
         QCOMPARE(MmMapping::systemStatus(false, enableFailed, modem), -1);
+    }
+
+    // ModemManager's signals in wrong shapes are dropped, the modem still
+    // followed; never demarshalled into types they do not have.
+    void modemManagerShapes_data()
+    {
+        QTest::addColumn<QString>("signal"); // of org.freedesktop.DBus.
+        QTest::addColumn<QVariantList>("args"); // the signature first
+        QTest::addColumn<int>("sim");
+        QTest::addColumn<int>("attempts");
+        const QString modem = QString::fromLatin1(MmModem::ModemInterface);
+        const QVariantMap unlocked { { u"UnlockRequired"_s, 1u } };
+        const QVariantMap retries { { u"UnlockRetries"_s, QVariantMap { { u"2"_s, 3 } } } };
+        const QString changed = u"Properties.PropertiesChanged"_s;
+        QTest::newRow("no invalidated list")
+            << changed << QVariantList { "sa{sv}", modem, unlocked } << 4 << 3;
+        QTest::newRow("State not int")
+            << changed << QVariantList { "sa{sv}as", modem, QVariantMap { { "State", "8" } }, QStringList() }
+            << 3 << 3;
+        QTest::newRow("UnlockRetries not a{uu}")
+            << changed << QVariantList { "sa{sv}as", modem, retries, QStringList() } << 4 << -1;
+        QTest::newRow("removed, one name")
+            << u"ObjectManager.InterfacesRemoved"_s
+            << QVariantList { "os", QVariant::fromValue(QDBusObjectPath(m_mmModem)), modem } << 4 << 3;
+    }
+
+    void modemManagerShapes()
+    {
+        QFETCH(QString, signal);
+        QFETCH(QVariantList, args);
+        QFETCH(int, sim);
+        QFETCH(int, attempts);
+        QTRY_VERIFY(!MmModem::instance()->hasModem()); // the last row's is gone
+        MockService mm(u"modemmanager"_s, QString::fromLatin1(MmModem::Service), MockService::SystemBus);
+        QVERIFY(mm.start());
+        auto modem
+            = [] { return MmModem::instance()->properties(QString::fromLatin1(MmModem::ModemInterface)); };
+        QTRY_COMPARE(MmMapping::simStatus(MmModem::instance()->hasModem(), modem()), 4);
+        const bool manager = signal.startsWith("ObjectManager"_L1);
+        QVERIFY(mm.control(manager ? m_mmModem.section(u'/', 0, -3) : m_mmModem, u"EmitSignal"_s,
+                      { u"org.freedesktop.DBus."_s + signal.section(u'.', 0, 0), signal.section(u'.', 1),
+                          args.takeFirst(), args })
+                    .type()
+            == QDBusMessage::ReplyMessage);
+        settle();
+        QCOMPARE(MmMapping::simStatus(MmModem::instance()->hasModem(), modem()), sim);
+        QCOMPARE(MmMapping::pinAttempts(modem()), attempts);
     }
 
     void registrationMapping_data()

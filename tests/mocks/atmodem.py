@@ -15,6 +15,8 @@ A test drives it on standard input, one step a line, each answered with one
 line ("ok", a value, or "error"):
   pin CODE | puk CODE | lock on|off     the card, before the modem is powered;
   retries PIN PUK                       tries left (0 PIN tries: it asks for the PUK)
+  register STAT                         the +CREG status from now on (3: denied)
+  port close                            no new connection is taken (a dead modem)
   remove                                the card is pulled out (+USIMSTATE: 0)
   hangup                                the network ends every call
   received | state | left               the AT commands so far (JSON), the
@@ -32,10 +34,10 @@ def bcd(digits, size=0):
 
 
 # Transparent files in hex: ICCID, languages (2F05, 6F05), administrative
-# data (a 2-digit MNC), phase, emergency numbers 112 and 911. The first three
+# data (a 2-digit MNC), phase, emergency numbers 112, 911 and 999. The first three
 # and the emergency numbers are readable before the PIN.
 FILES = {0x2FE2: bcd("8944200000000000001"), 0x2F05: "656E", 0x6F05: "01FF", 0x6FAD: "00000002",
-         0x6FAE: "03", 0x6FB7: bcd("112", 3) + bcd("911", 3)}
+         0x6FAE: "03", 0x6FB7: bcd("112", 3) + bcd("911", 3) + bcd("999", 3)}
 OPEN_FILES = {0x2FE2, 0x2F05, 0x6F05, 0x6FB7}
 FIXED = {"+CSQ": "+CSQ: 20,99", "+CBC": "+CBC: 0,80", "+GCAP": "+GCAP: +CGSM", "+CGMI": "Korva",
          "+CGMM": "Test modem", "+CGMR": "1.0", "+CGSN": "350000000000001",
@@ -51,6 +53,7 @@ class Modem:
         self.pin, self.puk, self.locked, self.present = "1234", "12345678", True, True
         self.pin_left, self.puk_left, self.unlocked = 3, 10, False
         self.received, self.writers, self.calls, self.online = [], [], {}, False
+        self.registration, self.server = None, None
         self.unix = len(sys.argv) > 1
 
     def state(self):
@@ -206,9 +209,12 @@ class Modem:
         self.calls.clear()
         return [], "OK"
 
+    at_h = at_chup  # also ModemManager's check for voice support
+
     def at_creg(self, rest, a):
         if rest.startswith("?"):
-            return ['+CREG: 2,%d,"1A2B","0000C3D4"' % self.online], "OK"
+            stat = self.online if self.registration is None else self.registration
+            return ['+CREG: 2,%d,"1A2B","0000C3D4"' % stat], "OK"
         return [], "OK"
 
     def at_cops(self, rest, a):
@@ -228,6 +234,10 @@ class Modem:
             self.locked = a == ["on"]
         elif step == "retries" and len(a) == 2 and all(x.isdigit() for x in a):
             self.pin_left, self.puk_left = int(a[0]), int(a[1])
+        elif step == "register" and len(a) == 1 and a[0].isdigit():
+            self.registration = int(a[0])
+        elif step == "port" and a == ["close"]:
+            self.server.close()
         elif step == "remove":
             self.present = False
             self.unsolicited("+USIMSTATE: 0")
@@ -247,11 +257,11 @@ async def main():
     if len(sys.argv) > 1:
         # ModemManager's test port "abstract:NAME" is the abstract socket of
         # that whole name, prefix included.
-        await asyncio.start_unix_server(modem.serve, "\0" + sys.argv[1])
+        modem.server = await asyncio.start_unix_server(modem.serve, "\0" + sys.argv[1])
         print("socket " + sys.argv[1], flush=True)
     else:
-        server = await asyncio.start_server(modem.serve, "127.0.0.1", 0)
-        print("port %d" % server.sockets[0].getsockname()[1], flush=True)
+        modem.server = await asyncio.start_server(modem.serve, "127.0.0.1", 0)
+        print("port %d" % modem.server.sockets[0].getsockname()[1], flush=True)
     reader = asyncio.StreamReader()
     await asyncio.get_running_loop().connect_read_pipe(lambda: asyncio.StreamReaderProtocol(reader), sys.stdin)
     while line := await reader.readline():

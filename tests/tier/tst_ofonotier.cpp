@@ -3,6 +3,7 @@
 #include <XTools.h>
 
 #include <QDBusMessage>
+#include <QDBusVariant>
 #include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTest>
@@ -141,13 +142,12 @@ private Q_SLOTS:
     }
 
     // On the boot's page: a wrong PIN; a second launch that changes nothing;
-    // 112, when the modem goes online and dials at once, and the page steps
-    // back for the call and returns above everything when the network ends
-    // it; then the right PIN.
+    // an emergency number of the card's only, when oFono's modem goes online
+    // and dials at once (ModemManager's dials locked), and the page steps back
+    // for the call and returns above everything when the network ends it;
+    // then the right PIN.
     void bootPinAndEmergencyCall()
     {
-        if (onModemManager())
-            QSKIP("the emergency call does not run on ModemManager yet");
         Phone boot({}, false);
         STEP(bootAndLaunch(boot));
         QCOMPARE(boot.launch(), 0);
@@ -157,14 +157,15 @@ private Q_SLOTS:
 
         const QString window = boot.page();
         QCOMPARE(stackingLayer(window), u"3"_s);
-        QVERIFY(XTools::type(window, u"112"_s));
+        QVERIFY(XTools::type(window, u"999"_s));
         QVERIFY(boot.daemon.ping());
-        QVERIFY(!boot.realOfono.received().contains(u"AT+CFUN=1"_s));
+        const bool online = !onModemManager();
+        QVERIFY(!online || !boot.realOfono.received().contains(u"AT+CFUN=1"_s));
         const QRect g = XTools::geometry(window);
         // The bottom-left key of the keypad.
         QVERIFY(XTools::click(g.x() + g.width() * 93 / 480, g.y() + g.height() * 688 / 854));
-        QVERIFY(boot.realOfono.waitReceived(u"ATD112;"_s));
-        QVERIFY(boot.realOfono.received().contains(u"AT+CFUN=1"_s));
+        QVERIFY(boot.realOfono.waitReceived(u"ATD999;"_s));
+        QVERIFY(!online || boot.realOfono.received().contains(u"AT+CFUN=1"_s));
         QTRY_COMPARE_WITH_TIMEOUT(stackingLayer(window), u"0"_s, 10000);
         QCOMPARE(boot.realOfono.step(u"hangup"_s), u"ok"_s);
         QTRY_COMPARE_WITH_TIMEOUT(stackingLayer(window), u"3"_s, 10000);
@@ -259,6 +260,48 @@ private Q_SLOTS:
         QCOMPARE(boot.seen().filter(u"Done"_s).size(), locked ? 1 : 0);
         QCOMPARE(boot.fifo.tokens(), ReadyDone);
         QVERIFY(boot.logKeepsSecret({ Pin, WrongPin, NewPin }));
+    }
+
+    // The watcher's note for a denied registration and the start check's
+    // zombie for a modem that cannot be enabled, from what ModemManager makes
+    // of the simulated modem (on oFono through its mock: tst_watcher,
+    // tst_daemonstart).
+    void modemReports_data()
+    {
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<QString>("note"); // empty: the zombie's error
+        QTest::newRow("registration denied")
+            << u"register 3"_s << u"SIM card registration failed|sim.error.sound"_s;
+        QTest::newRow("cannot be enabled") << u"port close"_s << QString();
+    }
+
+    void modemReports()
+    {
+        if (!onModemManager())
+            QSKIP("oFono's simulated modem always powers up and registers");
+        QFETCH(QString, step);
+        QFETCH(QString, note);
+        NotificationsMock notifications;
+        QVERIFY(notifications.start());
+        Phone boot({}, false);
+        QVERIFY(boot.realOfono.start(card(u"off"_s)));
+        // The start check must find the modem taken up (disabled), not still coming.
+        const QString mm = u"org.freedesktop.ModemManager1"_s;
+        const QDBusMessage get
+            = QDBusMessage::createMethodCall(mm, u"/org/freedesktop/ModemManager1/Modem/0"_s,
+                  u"org.freedesktop.DBus.Properties"_s, u"Get"_s)
+            << mm + u".Modem"_s << u"State"_s;
+        QTRY_COMPARE_WITH_TIMEOUT(
+            QDBusConnection::systemBus().call(get).arguments().value(0).value<QDBusVariant>().variant(),
+            QVariant(3), 20000);
+        QCOMPARE(boot.realOfono.step(step), u"ok"_s);
+        QVERIFY(boot.start({ u"-log"_s }, nullptr));
+        if (note.isEmpty())
+            QVERIFY(boot.daemon.waitForOutput(u"Modem failure: korvad is zombie."_s) > 0
+                && XTools::findWindows(u"^Error$"_s, true).size() == 1);
+        else
+            QTRY_COMPARE_WITH_TIMEOUT(notifications.shown(), QStringList { note }, 20000);
+        QVERIFY(boot.daemon.ping());
     }
 
     // The boot's PIN stage as a phone meets it. korvad powers the modem; the

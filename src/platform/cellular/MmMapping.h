@@ -67,8 +67,9 @@ namespace Cellular {
 //   no modem                                             -1 StatusUnknown
 //   State failed with a SIM reason (sim-missing,
 //     sim-error: the modem itself works)                  0 StatusOff
-//   State failed otherwise, or Enable refused with
-//     anything but WrongState/InProgress                  3 StatusFailed
+//   State failed otherwise, or Enable refused by
+//     ModemManager with anything but WrongState,
+//     InProgress or Unauthorized                          3 StatusFailed
 //   State enabled (6) or above                            1 StatusOn
 //   PowerState low (2)                                    2 StatusOffline
 //   otherwise (initializing, locked, disabled, enabling)  0 StatusOff

@@ -150,7 +150,7 @@ void MmModem::takeObjects(const QDBusMessage& reply)
             KTRACE() << "following" << m_path;
             plainInterfaces(*it, &m_properties);
             syncSim(m_starting);
-            enableIfNeeded();
+            enableIfNeeded(m_starting);
             Q_EMIT stateChanged();
         }
     }
@@ -172,7 +172,7 @@ void MmModem::onInterfacesAdded(const QDBusMessage& message)
     // Interfaces come back after unlocking: their values are current again.
     plainInterfaces(interfaces, &m_properties);
     syncSim(false);
-    enableIfNeeded();
+    enableIfNeeded(false);
     Q_EMIT stateChanged();
 }
 
@@ -222,7 +222,7 @@ void MmModem::onPropertiesChanged(const QDBusMessage& message)
         it->remove(name);
     if (simPath() != oldSim)
         syncSim(false);
-    enableIfNeeded();
+    enableIfNeeded(false);
     for (auto c = changed.cbegin(); c != changed.cend(); ++c)
         Q_EMIT propertyChanged(interface, c.key());
     Q_EMIT stateChanged();
@@ -258,7 +258,7 @@ void MmModem::syncSim(bool blocking)
     });
 }
 
-void MmModem::enableIfNeeded()
+void MmModem::enableIfNeeded(bool blocking)
 {
     const QVariant state
         = m_properties.value(QString::fromLatin1(ModemInterface)).value(QStringLiteral("State"));
@@ -266,12 +266,8 @@ void MmModem::enableIfNeeded()
         return;
     m_enableRequested = true;
     KTRACE() << "enabling" << m_path;
-    auto* watcher = new QDBusPendingCallWatcher(
-        call(QString::fromLatin1(ModemInterface), QStringLiteral("Enable"), { true }), this);
     const QString path = m_path;
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, path](QDBusPendingCallWatcher* w) {
-        w->deleteLater();
-        const QDBusMessage reply = w->reply();
+    auto judge = [this, path](const QDBusMessage& reply) {
         if (path != m_path || reply.type() != QDBusMessage::ErrorMessage)
             return;
         const QString error = reply.errorName();
@@ -282,13 +278,29 @@ void MmModem::enableIfNeeded()
         } else if (error == mmError + QLatin1String("Core.Unauthorized")) {
             qWarning("ModemManager: not allowed to enable the modem: the polkit action "
                      "org.freedesktop.ModemManager1.Device.Control must be granted");
-        } else if (error.startsWith(mmError)) {
+        } else if (!error.startsWith(QLatin1String("org.freedesktop.DBus.Error."))) {
+            // ModemManager's own refusal, mapped or not (a port that cannot be
+            // opened comes as an unmapped GIO error); the bus's errors (no
+            // reply, timeout) say nothing about the modem.
             qWarning("ModemManager: modem %s cannot be enabled: %s", qPrintable(path), qPrintable(error));
             m_enableFailed = true;
             Q_EMIT stateChanged();
         } else {
             KTRACE() << "enable not confirmed:" << error;
         }
+    };
+    QDBusMessage enable = QDBusMessage::createMethodCall(
+        QString::fromLatin1(Service), m_path, QString::fromLatin1(ModemInterface), QStringLiteral("Enable"));
+    enable << true;
+    if (blocking) {
+        // The modem check at start must see a modem that fails, as on oFono.
+        judge(m_bus.call(enable, QDBus::Block, EnableTimeoutMs));
+        return;
+    }
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(enable, CallTimeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [judge](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        judge(w->reply());
     });
 }
 

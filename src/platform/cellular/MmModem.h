@@ -20,9 +20,10 @@ namespace Cellular {
 // object current from PropertiesChanged.
 //
 // ModemManager leaves a modem disabled after unlocking: a modem found
-// disabled is enabled once. A refusal other than WrongState or InProgress
-// means the modem positively failed. Like OfonoModem, the first start asks
-// synchronously with a bounded wait; ModemManager absent is never a failure.
+// disabled is enabled once. A refusal by ModemManager other than WrongState,
+// InProgress or Unauthorized means the modem positively failed. Like OfonoModem, the first start asks
+// (and enables) synchronously with a bounded wait, so that the modem check at
+// start sees a failure; ModemManager absent is never a failure.
 class MmModem : public QObject
 {
     Q_OBJECT
@@ -34,9 +35,14 @@ public:
     static constexpr const char* SimInterface = "org.freedesktop.ModemManager1.Sim";
     static constexpr int ListTimeoutMs = 2000;
     static constexpr int CallTimeoutMs = 10000;
+    // The longest the start waits for a modem found disabled to be enabled.
+    static constexpr int EnableTimeoutMs = 3000;
 
     static MmModem* instance();
 
+    QDBusConnection bus() const { return m_bus; }
+    // The followed modem object; empty while there is none.
+    QString path() const { return m_path; }
     bool hasModem() const { return !m_path.isEmpty(); }
     bool enableFailed() const { return m_enableFailed; }
     // A modem-object interface's properties, or the SIM object's
@@ -79,7 +85,7 @@ private:
     void takeInterfaces(const QString& path, const QVariantMap& interfaces);
     void dropModem();
     void syncSim(bool blocking);
-    void enableIfNeeded();
+    void enableIfNeeded(bool blocking);
 
     QDBusConnection m_bus;
     QDBusServiceWatcher* m_watcher;

@@ -2,9 +2,11 @@
 
 #include "../DBusShape.h"
 #include "../Trace.h"
+#include "../cellular/CellularBackend.h"
 #include "../cellular/OfonoMapping.h"
 #include "../cellular/OfonoModem.h"
 #include "EmergencyDialer.h"
+#include "MmVoice.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>
@@ -27,6 +29,15 @@ QString vcm()
 CallHandler::CallHandler(QObject* parent)
     : QObject(parent)
 {
+    if (Cellular::CellularBackend::isModemManager()) {
+        m_mm = new MmVoice(this);
+        connect(m_mm, &MmVoice::callStarted, this, &CallHandler::callStarted);
+        connect(m_mm, &MmVoice::callDone, this, &CallHandler::callDone);
+        connect(m_mm, &MmVoice::callFailed, this, &CallHandler::callFailed);
+        connect(m_mm, &MmVoice::numbersChanged, this, [this] { takeNumbers(m_mm->numbers()); });
+        takeNumbers(m_mm->numbers());
+        return;
+    }
     Cellular::OfonoModem* modem = Cellular::OfonoModem::instance();
     connect(modem, &Cellular::OfonoModem::modemChanged, this, &CallHandler::followModem);
     connect(modem, &Cellular::OfonoModem::modemPropertyChanged, this,
@@ -43,6 +54,11 @@ bool CallHandler::isEmergencyNumber(const QString& number) const
     if (number.isEmpty())
         return false;
     return AlwaysEmergency.contains(number) || m_modemNumbers.contains(number);
+}
+
+bool CallHandler::isCallActive() const
+{
+    return m_mm ? m_mm->isCallActive() : !m_calls.isEmpty();
 }
 
 QStringList CallHandler::emergencyNumbers() const
@@ -169,6 +185,10 @@ void CallHandler::startEmergencyCall(const QString& number)
         // Whatever else was typed may be a code: only its length is logged.
         qWarning("Emergency call refused: not an emergency number (%lld digits)", qlonglong(number.size()));
         Q_EMIT callFailed();
+        return;
+    }
+    if (m_mm) {
+        m_mm->dial(number);
         return;
     }
     Cellular::OfonoModem* modem = Cellular::OfonoModem::instance();

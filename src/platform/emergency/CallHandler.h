@@ -12,8 +12,11 @@ class QWidget;
 
 namespace Emergency {
 
+class MmVoice;
+
 // Emergency numbers and emergency calls over oFono's VoiceCallManager on the
-// modem that Cellular::OfonoModem follows.
+// modem that Cellular::OfonoModem follows, or over MmVoice when ModemManager
+// is the cellular backend.
 //
 // The numbers are the modem's EmergencyNumbers plus 112 and 911, which are
 // always emergency numbers, even with no modem at all. A call to one of them
@@ -33,7 +36,7 @@ public:
 
     bool isEmergencyNumber(const QString& number) const;
     QStringList emergencyNumbers() const;
-    bool isCallActive() const { return !m_calls.isEmpty(); }
+    bool isCallActive() const;
 
     // Refuses anything but an emergency number; a failure comes as callFailed().
     void startEmergencyCall(const QString& number);
@@ -62,6 +65,7 @@ private:
     QString m_path;
     QStringList m_modemNumbers;
     QSet<QString> m_calls;
+    MmVoice* m_mm = nullptr;
 };
 
 } // namespace Emergency

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <DaemonProcess.h>
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QProcess>
@@ -65,6 +67,10 @@ public:
     }
     // "summary body|category" of each notification so far.
     QStringList shown();
+    // Every note of a flow in order, once `count` came and the daemon's event
+    // loop passed what it sent meanwhile: compare the whole list, so an extra
+    // or misplaced note fails as itself, not only a wrong last one.
+    QStringList shown(DaemonProcess& daemon, int count);
 };
 
 // feedbackd, and the events it was asked to play, in order.
@@ -83,4 +89,6 @@ public:
             names << call.value(1).toString();
         return names;
     }
+    // The events still playing, by name.
+    QStringList playing();
 };

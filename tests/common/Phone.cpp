@@ -97,6 +97,11 @@ bool Phone::enter(const QString& code)
     return !window.isEmpty() && XTools::type(window, code) && XTools::key(window, u"Return"_s);
 }
 
+QString Phone::layer()
+{
+    return XTools::xprop(page(), u"_TARN_STACKING_LAYER"_s).section(QLatin1Char('='), 1).trimmed();
+}
+
 bool Phone::waitLog(const QString& text, int count, int timeoutMs)
 {
     return QTest::qWaitFor([&] { return daemon.output().count(text) >= count; }, timeoutMs);
@@ -111,6 +116,16 @@ void Phone::expectDone(bool ok)
     QVERIFY(daemon.ping());
     QCOMPARE(seen().filter(u"Done"_s).size(), 1);
     QVERIFY2(!daemon.output().contains("Could not parse"_L1), "the theme does not parse");
+}
+
+bool Phone::readySim(bool locked)
+{
+    if (!start() || !fifo.waitForTokens(1))
+        return false;
+    if (locked && !(launch() >= 0 && waitFor(u"Shown"_s) && enter(Pin) && waitFor(u"Done true"_s)))
+        return false;
+    return fifo.waitForTokens(2) && waitLog(u"new SimStateOk"_s)
+        && QTest::qWaitFor([this] { return page(false).isEmpty(); }) && daemon.ping();
 }
 
 bool Phone::logKeepsSecret(const QStringList& codes)

@@ -143,7 +143,8 @@ private Q_SLOTS:
         QTRY_COMPARE(m_engine.accessPoints, (QList<QStringList> { { QString(), QString() } }));
         // So is a list no settings message carries, whatever is open.
         request(u"iap_select_req"_s, { QStringList(101, u"a"_s), QStringList() });
-        QTRY_COMPARE(m_engine.accessPoints.size(), 2);
+        request(u"iap_select_req"_s, { QStringList(), QStringList(101, u"m"_s) });
+        QTRY_COMPARE(m_engine.accessPoints.size(), 3);
         const QStringList windows = XTools::findWindows(QLatin1String(PinTitle), false);
         QCOMPARE(windows.size(), 3);
         // Each over every other application, on the whole screen, and
@@ -189,6 +190,9 @@ private Q_SLOTS:
         // An access point may be called what the first entry says.
         QTest::newRow("a point named None") << QStringList { "None" } << QStringList { "MMS" }
                                             << QStringList { "key:Down", "ok" } << QStringList { "None", "" };
+        QTest::newRow("100 names each, the most")
+            << QStringList(100, "a") << QStringList(100, "m") << QStringList { "key:Down", "ok" }
+            << QStringList { "a", "" };
         // Only the "none" entry: stepping down leaves it chosen.
         QTest::newRow("no names") << QStringList() << QStringList()
                                   << QStringList { "key:Down", "key:Tab", "key:Down", "ok" } << none;

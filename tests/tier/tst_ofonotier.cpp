@@ -211,8 +211,12 @@ private Q_SLOTS:
             QCOMPARE(boot.seen().filter(u"Enabled"_s), QStringList { outcome });
         }
         QTRY_VERIFY(boot.page(false).isEmpty());
-        if (!enable.isEmpty())
-            QCOMPARE(notifications.shown(boot.daemon, 0), QStringList());
+        if (!enable.isEmpty()) {
+            // A wrong PIN is told of as in a change.
+            const QStringList notes
+                = typed.value(0) == WrongPin ? QStringList { u"Incorrect PIN code|sim.error"_s } : QStringList();
+            QCOMPARE(notifications.shown(boot.daemon, int(notes.size())), notes);
+        }
         QCOMPARE(codesSent(boot, before), sent.isEmpty() ? QStringList() : QStringList { sent });
         QCOMPARE(boot.realOfono.step(u"left"_s), typed.value(0) == WrongPin ? u"2 10"_s : u"3 10"_s);
         // Not a boot query: no further PIN query signal, no further token.

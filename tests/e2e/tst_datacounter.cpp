@@ -91,7 +91,7 @@ class TestDataCounter : public QObject
     void checkUntouched(bool running = true)
     {
         if (running)
-            QCOMPARE(m_notes->shown(*m_daemon, 0), QStringList());
+            COMPARE_NOTES(*m_notes, *m_daemon, QStringList());
         QVERIFY(m_nexo->calls(QLatin1String(Nexo), u"state_req"_s).isEmpty());
         QCOMPARE(dconf({ u"dump"_s, u"/system/"_s }), QString());
     }
@@ -263,7 +263,7 @@ private Q_SLOTS:
         QVERIFY(ping());
 
         QCOMPARE(dconf({ u"dump"_s, u"/system/"_s }), settings);
-        QCOMPARE(m_notes->shown(*m_daemon, 0), QStringList());
+        COMPARE_NOTES(*m_notes, *m_daemon, QStringList());
         if (!nexoUp)
             return;
         const QList<QVariantList> calls = m_nexo->calls(QLatin1String(Nexo), u"disconnect_req"_s);
@@ -370,11 +370,11 @@ private Q_SLOTS:
         QCOMPARE(XTools::findWindows(window, true).size(), 1);
         m_daemon->interrupt();
         QVERIFY(m_daemon->waitForExit());
-        QVERIFY(m_daemon->output().contains("dialog closed by shutdown"_L1));
         // Whatever it sent before leaving the bus has arrived once it is off.
         QTRY_VERIFY(!QDBusConnection::systemBus().interface()->isServiceRegistered(QLatin1String(Service)));
         QCoreApplication::processEvents();
         QVERIFY2(m_roaming.isEmpty(), "the roaming question answered at shutdown");
+        QVERIFY(m_daemon->output().contains("dialog closed by shutdown"_L1));
         checkUntouched(false);
     }
 };

@@ -73,7 +73,7 @@ private Q_SLOTS:
         } else {
             QVERIFY(boot.fifo.waitForTokens(2));
             QCOMPARE(boot.fifo.tokens(), ReadyDone);
-            QCOMPARE(notifications.shown(boot.daemon, 1), QStringList { u"SIM card error|sim.error.strong"_s });
+            COMPARE_NOTES(notifications, boot.daemon, QStringList { u"SIM card error|sim.error.strong"_s });
             QVERIFY(boot.seen().isEmpty());
             // A late launch still gets its page.
             QCOMPARE(boot.launch(), 1);
@@ -83,7 +83,7 @@ private Q_SLOTS:
             + QStringList { u"READY=1\nSTATUS=Ready; PIN stage running"_s, u"STATUS=PIN stage over"_s };
         QTRY_COMPARE(boot.fifo.notices(), over);
         if (launched)
-            QCOMPARE(notifications.shown(boot.daemon, 0), QStringList());
+            COMPARE_NOTES(notifications, boot.daemon, QStringList());
         QTRY_COMPARE(manager.calls(u"/org/freedesktop/systemd1"_s, u"StartUnit"_s),
             (QList<QVariantList> { { u"korvad-pin-done.target"_s, u"replace"_s } }));
         // Only a daemon that really runs as root is told off for it.
@@ -273,7 +273,7 @@ private Q_SLOTS:
             STEP(boot.expectDone(done == "Done true"_L1));
             QVERIFY2(!feedbackd.playing().contains(u"pin_query"_s), "pin_query still plays after the page went");
         }
-        QCOMPARE(notifications.shown(boot.daemon, int(notes.size())), notes);
+        COMPARE_NOTES(notifications, boot.daemon, notes);
         if (back.isEmpty())
             return;
         QVERIFY(boot.ofono.step(back));

@@ -98,7 +98,7 @@ private Q_SLOTS:
             QVERIFY(DaemonProcess::release());
             QVERIFY(p.daemon.waitForOutput("KorvaUI::prestartReleased") > 0 && p.daemon.ping());
         }
-        QCOMPARE(p.notifications.shown(p.daemon, int(expected.size())), expected);
+        COMPARE_NOTES(p.notifications, p.daemon, expected);
         QVERIFY(dialogs().isEmpty());
     }
 

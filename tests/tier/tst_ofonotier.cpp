@@ -92,7 +92,7 @@ private Q_SLOTS:
         QCOMPARE(codesSent(boot).mid(3), (QStringList { cpin.arg(WrongPuk, NewPin), cpin.arg(Puk, NewPin) }));
         QCOMPARE(boot.realOfono.step(u"state"_s), u"ready"_s);
         // The wrong PUK changed nothing, so it tells of no new PIN.
-        QCOMPARE(notifications.shown(boot.daemon, 1), QStringList { u"PIN code changed|cellular.positive"_s });
+        COMPARE_NOTES(notifications, boot.daemon, QStringList { u"PIN code changed|cellular.positive"_s });
         QVERIFY(boot.logKeepsSecret({ Pin, WrongPin, Puk, WrongPuk, NewPin }));
     }
 
@@ -135,7 +135,7 @@ private Q_SLOTS:
         QCOMPARE(boot.seen(), (QStringList { u"Shown"_s, u"Done true"_s }));
         QCOMPARE(codesSent(boot),
             (QStringList { u"AT+CPIN=\"%1\""_s.arg(WrongPin), u"AT+CPIN=\"%1\""_s.arg(Pin) }));
-        QCOMPARE(notifications.shown(boot.daemon, 0), QStringList());
+        COMPARE_NOTES(notifications, boot.daemon, QStringList());
         QVERIFY(boot.logKeepsSecret({ Pin, WrongPin }));
     }
 
@@ -200,7 +200,7 @@ private Q_SLOTS:
                 QVERIFY(boot.waitLog(title, ++titles[title]));
         }
         if (enable.isEmpty()) {
-            QCOMPARE(notifications.shown(boot.daemon, 1), QStringList { outcome });
+            COMPARE_NOTES(notifications, boot.daemon, QStringList { outcome });
         } else {
             QVERIFY(boot.waitFor(outcome));
             // The state as the card has it now.
@@ -215,7 +215,7 @@ private Q_SLOTS:
             // A wrong PIN is told of as in a change.
             const QStringList notes
                 = typed.value(0) == WrongPin ? QStringList { u"Incorrect PIN code|sim.error"_s } : QStringList();
-            QCOMPARE(notifications.shown(boot.daemon, int(notes.size())), notes);
+            COMPARE_NOTES(notifications, boot.daemon, notes);
         }
         QCOMPARE(codesSent(boot, before), sent.isEmpty() ? QStringList() : QStringList { sent });
         QCOMPARE(boot.realOfono.step(u"left"_s), typed.value(0) == WrongPin ? u"2 10"_s : u"3 10"_s);

@@ -76,7 +76,7 @@ public:
 // extra, missing or misplaced note fails showing them all, never only a wrong
 // last one.
 #define COMPARE_NOTES(mock, daemon, expected)                                                                \
-    QCOMPARE((mock).shown(daemon, int(QStringList(expected).size())).join(u'\n'),                          \
+    QCOMPARE((mock).shown(daemon, int(QStringList(expected).size())).join(u'\n'),                            \
         QStringList(expected).join(u'\n'))
 
 // feedbackd, and the events it was asked to play, in order.

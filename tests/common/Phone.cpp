@@ -110,8 +110,8 @@ bool Phone::waitLog(const QString& text, int count, int timeoutMs)
 void Phone::expectDone(bool ok)
 {
     QVERIFY2(waitFor(ok ? u"Done true"_s : u"Done false"_s),
-        qPrintable(u"no PinQueryDone(%1), the page %2; signals: %3"_s.arg(ok ? "true" : "false",
-            page(false).isEmpty() ? "closed" : "still up", seen().join(u", "_s))));
+        qPrintable(u"no PinQueryDone(%1), the page %2; signals: %3"_s.arg(
+            ok ? "true" : "false", page(false).isEmpty() ? "closed" : "still up", seen().join(u", "_s))));
     QVERIFY(fifo.waitForTokens(2));
     QCOMPARE(fifo.tokens(), (QStringList { u"KORVA_READY"_s, u"PIN_CODE_DONE"_s }));
     QTRY_VERIFY(page(false).isEmpty());

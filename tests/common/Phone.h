@@ -31,7 +31,8 @@ public:
     // Eight digits: no shorter run of digits in a log line can pass for them.
     static inline const QString Pin = QStringLiteral("24681357");
     static inline const QString Puk = QStringLiteral("97531864");
-    static inline const QStringList ReadyDone { QStringLiteral("KORVA_READY"), QStringLiteral("PIN_CODE_DONE") };
+    static inline const QStringList ReadyDone { QStringLiteral("KORVA_READY"),
+        QStringLiteral("PIN_CODE_DONE") };
 
     explicit Phone(const QVariantMap& ofono = {}, bool withOfono = true);
 

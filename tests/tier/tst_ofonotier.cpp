@@ -213,8 +213,9 @@ private Q_SLOTS:
         QTRY_VERIFY(boot.page(false).isEmpty());
         if (!enable.isEmpty()) {
             // A wrong PIN is told of as in a change.
-            const QStringList notes
-                = typed.value(0) == WrongPin ? QStringList { u"Incorrect PIN code|sim.error"_s } : QStringList();
+            const QStringList notes = typed.value(0) == WrongPin
+                ? QStringList { u"Incorrect PIN code|sim.error"_s }
+                : QStringList();
             COMPARE_NOTES(notifications, boot.daemon, notes);
         }
         QCOMPARE(codesSent(boot, before), sent.isEmpty() ? QStringList() : QStringList { sent });

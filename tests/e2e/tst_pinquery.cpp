@@ -20,7 +20,6 @@ class TestPinQuery : public QObject
 
 private:
     const QString Pin = Phone::Pin;
-    const QStringList ReadyDone = Phone::ReadyDone;
 
     QVariantMap sim(const QVariantMap& more = {}) const
     {
@@ -72,7 +71,7 @@ private Q_SLOTS:
             boot.expectDone(true);
         } else {
             QVERIFY(boot.fifo.waitForTokens(2));
-            QCOMPARE(boot.fifo.tokens(), ReadyDone);
+            QCOMPARE(boot.fifo.tokens(), Phone::ReadyDone);
             COMPARE_NOTES(notifications, boot.daemon, QStringList { u"SIM card error|sim.error.strong"_s });
             QVERIFY(boot.seen().isEmpty());
             // A late launch still gets its page.
@@ -106,7 +105,7 @@ private Q_SLOTS:
         QVERIFY(XTools::key(question, u"Escape"_s));
         QVERIFY(Phone::waitForService(QLatin1String(Phone::PinService)));
         QVERIFY(boot.fifo.waitForTokens(2));
-        QCOMPARE(boot.fifo.tokens(), ReadyDone);
+        QCOMPARE(boot.fifo.tokens(), Phone::ReadyDone);
 
         QCOMPARE(boot.launch(), 1);
         QVERIFY(boot.waitFor(u"Done false"_s));

@@ -116,11 +116,20 @@ private Q_SLOTS:
         QCOMPARE(ui.isOnTop(), forced);
         QCOMPARE(hints(w), forced ? AboveAll : Normal);
         QCOMPARE(escapeShown(ui), !forced);
-        // Escape is a back, except on a page the user may not leave.
+        // Escape is a back, except on a page the user may not leave; so are
+        // the back button and closing the window, reported after the close.
         QSignalSpy back(&ui, &UiWrapper::backButtonClicked);
         QTest::keyClick(ui.entryWidget()->codeField()->editLine(), Qt::Key_Escape);
         QCOMPARE(back.count(), forced ? 0 : 1);
         QVERIFY(ui.isVisible());
+        if (forced)
+            return;
+        QTest::mouseClick(ui.queryPage()->escapeButton(), Qt::LeftButton);
+        QPointer<KorvadWin> closed = w;
+        w->close();
+        QCOMPARE(back.count(), 2);
+        QTRY_COMPARE(back.count(), 3);
+        QTRY_VERIFY(!closed);
     }
 
     // A call lowers the forced page, and it returns above everything after
@@ -146,26 +155,6 @@ private Q_SLOTS:
         ui.restoreForced();
         QCOMPARE(w->styleName(), NoBar);
         QCOMPARE(hints(w), AboveAll);
-    }
-
-    // A window closed by the user is a back (closed from code, a page comes
-    // back and takes the keys: tst_pinquery).
-    void closedWindows()
-    {
-        UiWrapper ui;
-        QSignalSpy back(&ui, &UiWrapper::backButtonClicked);
-        ui.setTitle(Title, false);
-        ui.appear(true);
-        QPointer<KorvadWin> second = window(ui);
-        second->close();
-        // Reported from the event loop, after the close.
-        QCOMPARE(back.count(), 0);
-        QTRY_COMPARE(back.count(), 1);
-        QTRY_VERIFY(!second);
-        // The back button says the same.
-        ui.appear(true, false);
-        QTest::mouseClick(ui.queryPage()->escapeButton(), Qt::LeftButton);
-        QCOMPARE(back.count(), 2);
     }
 
     void typingPastTheMaximumIsRefused()

@@ -25,7 +25,6 @@ private:
     const QString WrongPuk = u"86420975"_s;
     const QString NewPin = u"31415926"_s;
     const QStringList Ready { u"KORVA_READY"_s };
-    const QStringList ReadyDone = Phone::ReadyDone;
 
     QStringList card(const QString& lock = u"on"_s) const
     {
@@ -222,7 +221,7 @@ private Q_SLOTS:
         QCOMPARE(boot.realOfono.step(u"left"_s), typed.value(0) == WrongPin ? u"2 10"_s : u"3 10"_s);
         // Not a boot query: no further PIN query signal, no further token.
         QCOMPARE(boot.seen().filter(u"Done"_s).size(), locked ? 1 : 0);
-        QCOMPARE(boot.fifo.tokens(), ReadyDone);
+        QCOMPARE(boot.fifo.tokens(), Phone::ReadyDone);
         QVERIFY(boot.logKeepsSecret({ Pin, WrongPin, NewPin }));
     }
 
@@ -249,7 +248,7 @@ private Q_SLOTS:
         QFETCH(int, delayMs);
         QFETCH(bool, launch);
         QFETCH(int, boots);
-        const QStringList stageOver = delayMs > 10000 ? ReadyDone : Ready;
+        const QStringList stageOver = delayMs > 10000 ? Phone::ReadyDone : Ready;
         for (int i = 0; i < boots; ++i) {
             Phone boot({}, false);
             if (!delayMs)

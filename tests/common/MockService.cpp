@@ -144,3 +144,21 @@ QStringList NotificationsMock::shown()
                 + qdbus_cast<QVariantMap>(call.value(6)).value(u"category"_s).toString();
     return texts;
 }
+
+QStringList NotificationsMock::shown(DaemonProcess& daemon, int count)
+{
+    // Too few notes show in the caller's comparison.
+    (void)QTest::qWaitFor([&] { return notes().size() >= count; }, 20000);
+    return daemon.ping() ? shown() : QStringList { u"the daemon does not answer"_s };
+}
+
+QStringList FeedbackdMock::playing()
+{
+    // feedbackd's ids count from 1000 in the order of the events.
+    const QStringList names = events();
+    QStringList result;
+    const QDBusMessage reply = control(u"/org/sigxcpu/Feedback"_s, u"GetRunning"_s);
+    for (const uint id : qdbus_cast<QList<uint>>(reply.arguments().value(0)))
+        result << names.value(int(id) - 1000);
+    return result;
+}

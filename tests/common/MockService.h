@@ -1,5 +1,7 @@
 #pragma once
 
+#include <DaemonProcess.h>
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QProcess>
@@ -65,7 +67,17 @@ public:
     }
     // "summary body|category" of each notification so far.
     QStringList shown();
+    // Every note so far, once `count` came and the daemon's event loop passed
+    // what it sent meanwhile.
+    QStringList shown(DaemonProcess& daemon, int count);
 };
+
+// Every note a flow showed against `expected`, in order and one a line: an
+// extra, missing or misplaced note fails showing them all, never only a wrong
+// last one.
+#define COMPARE_NOTES(mock, daemon, expected)                                                                \
+    QCOMPARE((mock).shown(daemon, int(QStringList(expected).size())).join(u'\n'),                            \
+        QStringList(expected).join(u'\n'))
 
 // feedbackd, and the events it was asked to play, in order.
 class FeedbackdMock : public MockService
@@ -83,4 +95,6 @@ public:
             names << call.value(1).toString();
         return names;
     }
+    // The events still playing, by name.
+    QStringList playing();
 };

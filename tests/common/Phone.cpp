@@ -97,6 +97,11 @@ bool Phone::enter(const QString& code)
     return !window.isEmpty() && XTools::type(window, code) && XTools::key(window, u"Return"_s);
 }
 
+QString Phone::layer()
+{
+    return XTools::xprop(page(), u"_TARN_STACKING_LAYER"_s).section(QLatin1Char('='), 1).trimmed();
+}
+
 bool Phone::waitLog(const QString& text, int count, int timeoutMs)
 {
     return QTest::qWaitFor([&] { return daemon.output().count(text) >= count; }, timeoutMs);
@@ -104,13 +109,25 @@ bool Phone::waitLog(const QString& text, int count, int timeoutMs)
 
 void Phone::expectDone(bool ok)
 {
-    QVERIFY(waitFor(ok ? u"Done true"_s : u"Done false"_s));
+    QVERIFY2(waitFor(ok ? u"Done true"_s : u"Done false"_s),
+        qPrintable(u"no PinQueryDone(%1), the page %2; signals: %3"_s.arg(
+            ok ? "true" : "false", page(false).isEmpty() ? "closed" : "still up", seen().join(u", "_s))));
     QVERIFY(fifo.waitForTokens(2));
     QCOMPARE(fifo.tokens(), (QStringList { u"KORVA_READY"_s, u"PIN_CODE_DONE"_s }));
     QTRY_VERIFY(page(false).isEmpty());
     QVERIFY(daemon.ping());
     QCOMPARE(seen().filter(u"Done"_s).size(), 1);
     QVERIFY2(!daemon.output().contains("Could not parse"_L1), "the theme does not parse");
+}
+
+bool Phone::readySim(bool locked)
+{
+    if (!start() || !fifo.waitForTokens(1))
+        return false;
+    if (locked && !(launch() >= 0 && waitFor(u"Shown"_s) && enter(Pin) && waitFor(u"Done true"_s)))
+        return false;
+    return fifo.waitForTokens(2) && waitLog(u"new SimStateOk"_s)
+        && QTest::qWaitFor([this] { return page(false).isEmpty(); }) && daemon.ping();
 }
 
 bool Phone::logKeepsSecret(const QStringList& codes)

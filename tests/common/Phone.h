@@ -10,6 +10,14 @@
 #include <QStringList>
 #include <QVariantMap>
 
+// A helper's failed check ends the test function that called it.
+#define STEP(helper)                                                                                         \
+    do {                                                                                                     \
+        helper;                                                                                              \
+        if (QTest::currentTestFailed())                                                                      \
+            return;                                                                                          \
+    } while (false)
+
 // One boot of the real daemon against the simulated oFono (or, started by the
 // test, the real oFono daemon over a simulated modem), seen from outside: its
 // services' calls and the PIN query's signals, the boot fifo, the page on the
@@ -20,6 +28,11 @@ class Phone : public QObject
 public:
     static constexpr const char* Modem = "/ril_0";
     static constexpr const char* PinService = "com.vexa.korva.pin";
+    // Eight digits: no shorter run of digits in a log line can pass for them.
+    static inline const QString Pin = QStringLiteral("24681357");
+    static inline const QString Puk = QStringLiteral("97531864");
+    static inline const QStringList ReadyDone { QStringLiteral("KORVA_READY"),
+        QStringLiteral("PIN_CODE_DONE") };
 
     explicit Phone(const QVariantMap& ofono = {}, bool withOfono = true);
 
@@ -46,11 +59,16 @@ public:
     QString page(bool wait = true);
     // Types `code` on the page and presses Enter.
     bool enter(const QString& code);
+    // The window-manager layer of the page: "3" above everything, "0" lowered.
+    QString layer();
     bool waitLog(const QString& text, int count = 1, int timeoutMs = 20000);
     // True when none of `codes` reached the daemon's log.
     bool logKeepsSecret(const QStringList& codes);
     // Checks that the query is over, done as `ok` says, and so is the boot's PIN stage.
     void expectDone(bool ok);
+    // Boots to a ready SIM, the boot's PIN stage over; a card that asks has
+    // its PIN entered on the boot's page.
+    bool readySim(bool locked);
 
     MockService ofono;
     OfonoDaemon realOfono;

@@ -1,6 +1,7 @@
 #include <Phone.h>
 #include <XTools.h>
 
+#include <QDBusConnectionInterface>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -265,24 +266,34 @@ private Q_SLOTS:
                 (QVariantList { 0x8000u, u"GPRS"_s, 0u, u"a"_s, u"GPRS"_s, 0u, QByteArray("internet") }));
     }
 
-    // A declined warning with nothing connected is remembered for the next.
+    // A declined warning with nothing connected is remembered for the next,
+    // whichever came first.
+    void pendingActionKept_data()
+    {
+        QTest::addColumn<QStringList>("types");
+        QTest::newRow("home, then roaming") << QStringList { "home", "roaming" };
+        QTest::newRow("roaming, then home") << QStringList { "roaming", "home" };
+    }
+
     void pendingActionKept()
     {
+        QFETCH(QStringList, types);
         QVERIFY(start({}, {}));
-        QString window = open(u"show_error_note"_s, { u"home_notification"_s }, LimitWindow, question);
+        QString window
+            = open(u"show_error_note"_s, { types.at(0) + u"_notification"_s }, LimitWindow, question);
         QVERIFY(answer(window, false));
         QVERIFY(m_daemon->waitForOutput(u"nums: 0"_s) > 0);
         QVERIFY(ping());
-        QCOMPARE(dconf({ u"read"_s, autoconnect }), QString());
+        QCOMPARE(dconf({ u"dump"_s, u"/system/"_s }), QString());
 
         m_nexo->control(QLatin1String(Nexo), u"AddConnection"_s,
             { u"GPRS"_s, 0u, u"a"_s, u"GPRS"_s, 0u, QByteArray("internet"), 2u });
-        window = open(u"show_error_note"_s, { u"roaming_notification"_s }, LimitWindow, question);
+        window = open(u"show_error_note"_s, { types.at(1) + u"_notification"_s }, LimitWindow, question);
         QVERIFY(answer(window, false));
         QVERIFY(m_daemon->waitForOutput(u"disabling"_s) > 0);
         QVERIFY(ping());
-        QCOMPARE(dconf({ u"read"_s, autoconnect }), u"false"_s);
-        QCOMPARE(dconf({ u"read"_s, permission }), u"0"_s);
+        QVERIFY2(dconf({ u"read"_s, autoconnect }) == "false"_L1, "home autoconnect left on");
+        QVERIFY2(dconf({ u"read"_s, permission }) == "0"_L1, "data roaming left allowed");
     }
 
     void roamingQuestion_data()
@@ -332,14 +343,31 @@ private Q_SLOTS:
         checkUntouched();
     }
 
-    // The daemon ending while a warning is open is no answer: nothing is
-    // disconnected and no setting changes.
+    // The daemon ending while a warning or the roaming question is open is
+    // no answer: nothing is disconnected, no setting changes, no `roaming`.
+    void shutdownIsNoAnswer_data()
+    {
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<QVariantList>("args");
+        QTest::addColumn<QString>("window");
+        QTest::newRow("warning") << "show_error_note" << QVariantList { "home_notification" } << LimitWindow;
+        QTest::newRow("roaming question") << "show_roaming_dlg" << QVariantList() << RoamingWindow;
+    }
+
     void shutdownIsNoAnswer()
     {
+        QFETCH(QString, method);
+        QFETCH(QVariantList, args);
+        QFETCH(QString, window);
         QVERIFY(start({}, {}));
-        QVERIFY(!open(u"show_error_note"_s, { u"home_notification"_s }, LimitWindow, question).isEmpty());
+        request(method, args);
+        QCOMPARE(XTools::findWindows(window, true).size(), 1);
         m_daemon->interrupt();
         QVERIFY(m_daemon->waitForExit());
+        // Whatever it sent before leaving the bus has arrived once it is off.
+        QTRY_VERIFY(!QDBusConnection::systemBus().interface()->isServiceRegistered(QLatin1String(Service)));
+        QCoreApplication::processEvents();
+        QVERIFY2(m_roaming.isEmpty(), "the roaming question answered at shutdown");
         QVERIFY(m_daemon->output().contains("dialog closed by shutdown"_L1));
         checkUntouched();
     }

@@ -19,24 +19,13 @@ class TestPinQuery : public QObject
     Q_OBJECT
 
 private:
-    // Eight digits: no shorter run of digits in a log line can pass for them.
-    const QString Pin = u"24681357"_s;
-    const QString Puk = u"97531864"_s;
-    const QStringList ReadyDone { u"KORVA_READY"_s, u"PIN_CODE_DONE"_s };
+    const QString Pin = Phone::Pin;
 
     QVariantMap sim(const QVariantMap& more = {}) const
     {
-        QVariantMap p { { u"pin"_s, Pin }, { u"puk"_s, Puk } };
+        QVariantMap p { { u"pin"_s, Pin }, { u"puk"_s, Phone::Puk } };
         p.insert(more);
         return p;
-    }
-
-    // A ready SIM whose PIN query is on (locked) or off.
-    bool readySim(Phone& boot, bool locked)
-    {
-        // A card unlocked behind the daemon's back ends the boot's PIN stage.
-        return boot.start() && (!locked || boot.ofono.step(u"SetPinRequired:none"_s))
-            && boot.fifo.waitForTokens(2) && boot.waitLog(u"new SimStateOk"_s) && boot.daemon.ping();
     }
 
 private Q_SLOTS:
@@ -82,10 +71,8 @@ private Q_SLOTS:
             boot.expectDone(true);
         } else {
             QVERIFY(boot.fifo.waitForTokens(2));
-            QCOMPARE(boot.fifo.tokens(), ReadyDone);
-            QTRY_VERIFY(!notifications.notes().isEmpty());
-            QVERIFY(notifications.shown().first().startsWith("SIM card error|"_L1));
-            QVERIFY(boot.daemon.ping());
+            QCOMPARE(boot.fifo.tokens(), Phone::ReadyDone);
+            COMPARE_NOTES(notifications, boot.daemon, QStringList { u"SIM card error|sim.error.strong"_s });
             QVERIFY(boot.seen().isEmpty());
             // A late launch still gets its page.
             QCOMPARE(boot.launch(), 1);
@@ -94,6 +81,8 @@ private Q_SLOTS:
         const QStringList over = started
             + QStringList { u"READY=1\nSTATUS=Ready; PIN stage running"_s, u"STATUS=PIN stage over"_s };
         QTRY_COMPARE(boot.fifo.notices(), over);
+        if (launched)
+            COMPARE_NOTES(notifications, boot.daemon, QStringList());
         QTRY_COMPARE(manager.calls(u"/org/freedesktop/systemd1"_s, u"StartUnit"_s),
             (QList<QVariantList> { { u"korvad-pin-done.target"_s, u"replace"_s } }));
         // Only a daemon that really runs as root is told off for it.
@@ -116,7 +105,7 @@ private Q_SLOTS:
         QVERIFY(XTools::key(question, u"Escape"_s));
         QVERIFY(Phone::waitForService(QLatin1String(Phone::PinService)));
         QVERIFY(boot.fifo.waitForTokens(2));
-        QCOMPARE(boot.fifo.tokens(), ReadyDone);
+        QCOMPARE(boot.fifo.tokens(), Phone::ReadyDone);
 
         QCOMPARE(boot.launch(), 1);
         QVERIFY(boot.waitFor(u"Done false"_s));
@@ -213,17 +202,86 @@ private Q_SLOTS:
             (QList<QVariantList> { { emergency, QString() } }));
     }
 
+    // The SIM changing under the boot's page, digits typed on it but not
+    // entered: each status ends the query as its state says (ready: done; PUK:
+    // the PUK page; any other: failed), the page's feedback ends with it, and
+    // a page that comes back opens empty, above everything.
+    void simChangesUnderThePage_data()
+    {
+        QTest::addColumn<QString>("steps"); // simulator steps
+        QTest::addColumn<int>("done"); // PinQueryDone(true) 1, (false) 0; -1: the page stays
+        QTest::addColumn<QStringList>("notes");
+        QTest::addColumn<QString>("back"); // the step that brings the PIN page back
+        const QStringList none;
+        const QStringList rejected { u"SIM card rejected|sim.error.sound"_s };
+        const QStringList removed { u"SIM card removed|sim.removed"_s };
+        QTest::newRow("ready (0)") << u"SetPinRequired:none"_s << 1 << none << "";
+        // PIN2 guards fixed dialling only: the card is usable, no PUK page.
+        QTest::newRow("PIN2 blocked (0)") << u"SetPinRequired:puk2"_s << 1 << none << "";
+        QTest::newRow("removed (1)") << u"SetSimPresent:false"_s << 0 << removed << "SetSimPresent:true";
+        QTest::newRow("blocked for good (2)")
+            << u"SetRetries:puk:0 SetPinRequired:puk"_s << 0 << rejected << "";
+        QTest::newRow("modem unpowered (3)")
+            << u"SetModemPowered:false"_s << 0 << none << "SetModemPowered:true";
+        QTest::newRow("PUK (5)") << u"SetPinRequired:puk"_s << -1 << none << "";
+        QTest::newRow("personalisation lock (6)")
+            << u"SetPinRequired:network"_s << 0 << rejected << "SetPinRequired:pin";
+        QTest::newRow("modem gone (-1)") << u"RemoveModem"_s << 0 << none << "AddModem";
+    }
+
+    void simChangesUnderThePage()
+    {
+        QFETCH(QString, steps);
+        QFETCH(int, done);
+        QFETCH(QStringList, notes);
+        QFETCH(QString, back);
+        NotificationsMock notifications;
+        FeedbackdMock feedbackd;
+        QVERIFY(notifications.start() && feedbackd.start());
+        Phone boot(sim({ { u"pin_locked"_s, true } }));
+        QVERIFY(boot.start());
+        QCOMPARE(boot.launch(), 1);
+        QVERIFY(boot.waitFor(u"Shown"_s));
+        QTRY_VERIFY(feedbackd.playing().contains(u"pin_query"_s));
+        // Nothing to switch while the SIM wants its PIN: refused, the page kept.
+        QCOMPARE(boot.call(u"EnablePinQuery"_s, { true }).type(), QDBusMessage::ReplyMessage);
+        QVERIFY(boot.waitFor(u"Enabled -1"_s));
+        QVERIFY(XTools::type(boot.page(), u"99"_s));
+        for (const QString& step : steps.split(u' '))
+            QVERIFY(boot.ofono.step(step));
+        if (done < 0) {
+            QVERIFY(boot.waitFor(u"Shown"_s, 2));
+            QVERIFY2(!boot.page(false).isEmpty(), "the page went");
+        } else {
+            STEP(boot.expectDone(done == 1));
+            QVERIFY2(
+                !feedbackd.playing().contains(u"pin_query"_s), "pin_query still plays after the page went");
+        }
+        COMPARE_NOTES(notifications, boot.daemon, notes);
+        if (back.isEmpty())
+            return;
+        QVERIFY(boot.ofono.step(back));
+        QVERIFY(boot.waitFor(u"Shown"_s, 2));
+        QVERIFY2(boot.layer() == u"3"_s, "the page came back lowered");
+        QVERIFY(boot.enter(Pin));
+        QTRY_VERIFY(!boot.simCalls(u"EnterPin"_s).isEmpty());
+        QVERIFY2(boot.simCalls(u"EnterPin"_s).first().value(1).toString() == Pin,
+            "the page came back holding the digits typed before");
+    }
+
     // Every switch asked for is answered once: refused (-1) while another
     // operation runs, a change of the PIN or a switch not yet done.
     void enableWhileBusy()
     {
         Phone boot(sim({ { u"pin_locked"_s, true } }));
-        QVERIFY(readySim(boot, true));
+        QVERIFY(boot.readySim(true));
         QCOMPARE(boot.call(u"ChangePinCode"_s).type(), QDBusMessage::ReplyMessage);
         const QString page = boot.page();
         QVERIFY(!page.isEmpty());
         QCOMPARE(boot.call(u"EnablePinQuery"_s, { true }).type(), QDBusMessage::ReplyMessage);
         QVERIFY(boot.waitFor(u"Enabled -1"_s));
+        // Digits typed on a cancelled page are not the next page's.
+        QVERIFY(XTools::type(page, u"99"_s));
         QVERIFY(XTools::key(page, u"Escape"_s));
         QTRY_VERIFY(boot.page(false).isEmpty());
 
@@ -231,25 +289,15 @@ private Q_SLOTS:
         QCOMPARE(boot.call(u"EnablePinQuery"_s, { true }).type(), QDBusMessage::ReplyMessage);
         QVERIFY(boot.waitFor(u"Enabled -1"_s, 2));
         QVERIFY(boot.enter(Pin));
+        QTRY_VERIFY(!boot.simCalls(u"UnlockPin"_s).isEmpty());
+        QCOMPARE(boot.simCalls(u"UnlockPin"_s), (QList<QVariantList> { { u"pin"_s, Pin } }));
         QVERIFY(boot.waitFor(u"Enabled 1"_s));
         QTRY_VERIFY(boot.page(false).isEmpty());
         QVERIFY(boot.daemon.ping());
         QCOMPARE(boot.seen().filter(u"Enabled"_s),
             (QStringList { u"Enabled -1"_s, u"Enabled -1"_s, u"Enabled 1"_s }));
-        QCOMPARE(boot.simCalls(u"UnlockPin"_s), (QList<QVariantList> { { u"pin"_s, Pin } }));
         QVERIFY(boot.simCalls(u"ChangePin"_s).isEmpty());
         QVERIFY(boot.logKeepsSecret({ Pin }));
-    }
-
-    // Nothing to switch while the SIM still wants its PIN: refused at once.
-    void enableRefusedWhileLocked()
-    {
-        Phone boot(sim({ { u"pin_locked"_s, true } }));
-        QVERIFY(boot.start());
-        QVERIFY(boot.fifo.waitForTokens(1));
-        QCOMPARE(boot.call(u"EnablePinQuery"_s, { true }).type(), QDBusMessage::ReplyMessage);
-        QVERIFY(boot.waitFor(u"Enabled -1"_s));
-        QVERIFY(boot.page(false).isEmpty());
     }
 
     // The installed policy on the enforcing bus: root may call, and
@@ -257,7 +305,7 @@ private Q_SLOTS:
     void policy()
     {
         Phone boot(sim({ { u"pin_locked"_s, false } }));
-        QVERIFY(readySim(boot, false));
+        QVERIFY(boot.readySim(false));
         QCOMPARE(boot.launch(), 0);
 
         QProcess listener;

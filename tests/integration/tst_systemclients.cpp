@@ -231,6 +231,12 @@ private Q_SLOTS:
         QVERIFY(done.wait(5000));
         QCOMPARE(started.count(), 1);
         QVERIFY(!handler.isCallActive());
+        // A modem that goes away takes its calls along.
+        handler.startEmergencyCall(u"112"_s);
+        QVERIFY(started.wait(5000) && m_ofono->step(u"RemoveModem"_s));
+        QVERIFY2(done.wait(5000), "a call the modem took along never ended: the page stays lowered");
+        QVERIFY(m_ofono->step(u"AddModem"_s));
+        QTRY_VERIFY(handler.emergencyNumbers().contains(u"999"_s));
     }
 
     // Refused by the handler itself, or by the modem: a failure, no call.

@@ -10,14 +10,6 @@
 
 using namespace Qt::StringLiterals;
 
-// A helper's failed check ends the test function that called it.
-#define STEP(helper)                                                                                         \
-    do {                                                                                                     \
-        helper;                                                                                              \
-        if (QTest::currentTestFailed())                                                                      \
-            return;                                                                                          \
-    } while (false)
-
 // The PIN flows end to end on the real oFono daemon (tst_ofonotier) or the
 // real ModemManager (tst_mmtier), a simulated modem and card below it: the boot's PIN stage as a phone meets
 // it (korvad powers the modem, the modem may come late), what the settings application asks of a ready SIM,
@@ -28,14 +20,12 @@ class TestOfonoTier : public QObject
     Q_OBJECT
 
 private:
-    // Eight digits: no shorter run of digits in a log line can pass for them.
-    const QString Pin = u"24681357"_s;
+    const QString Pin = Phone::Pin;
     const QString WrongPin = u"13572468"_s;
-    const QString Puk = u"97531864"_s;
+    const QString Puk = Phone::Puk;
     const QString WrongPuk = u"86420975"_s;
     const QString NewPin = u"31415926"_s;
     const QStringList Ready { u"KORVA_READY"_s };
-    const QStringList ReadyDone { u"KORVA_READY"_s, u"PIN_CODE_DONE"_s };
 
     QStringList card(const QString& lock = u"on"_s) const
     {
@@ -49,11 +39,6 @@ private:
             QRegularExpression(u"^AT\\+C(PIN|PWD|LCK)=.*\"\\d+\""_s));
     }
 
-    static QString stackingLayer(const QString& window)
-    {
-        return XTools::xprop(window, u"_TARN_STACKING_LAYER"_s).section(QLatin1Char('='), 1).trimmed();
-    }
-
     // Boots with oFono and its modem there, the start-up sequence's launch
     // sent the moment korvad is ready; the card asks for its PIN.
     void bootAndLaunch(Phone& boot)
@@ -64,25 +49,6 @@ private:
         QVERIFY(boot.launch() >= 0);
         QVERIFY(boot.waitFor(u"Shown"_s));
         QVERIFY(!boot.page().isEmpty());
-    }
-
-    // A ready SIM whose PIN query is on or off, the boot's PIN stage over.
-    void readySim(Phone& boot, bool locked)
-    {
-        QVERIFY(boot.realOfono.start(card(locked ? u"on"_s : u"off"_s)));
-        QVERIFY(boot.start());
-        if (locked) {
-            // A card already asking at start waits for the start-up sequence's launch.
-            QVERIFY(boot.fifo.waitForTokens(1));
-            QVERIFY(boot.launch() >= 0);
-            QVERIFY(boot.waitFor(u"Shown"_s));
-            QVERIFY(boot.enter(Pin));
-            QVERIFY(boot.waitFor(u"Done true"_s));
-        }
-        QVERIFY(boot.fifo.waitForTokens(2));
-        QVERIFY(boot.waitLog(u"new SimStateOk"_s));
-        QTRY_VERIFY(boot.page(false).isEmpty());
-        QVERIFY(boot.daemon.ping());
     }
 
 private Q_SLOTS:
@@ -125,20 +91,9 @@ private Q_SLOTS:
         const QString cpin = u"AT+CPIN=\"%1\",\"%2\""_s;
         QCOMPARE(codesSent(boot).mid(3), (QStringList { cpin.arg(WrongPuk, NewPin), cpin.arg(Puk, NewPin) }));
         QCOMPARE(boot.realOfono.step(u"state"_s), u"ready"_s);
-        QTRY_VERIFY(!notifications.notes().isEmpty());
-        QVERIFY(notifications.shown().last().startsWith("PIN code changed|"_L1));
+        // The wrong PUK changed nothing, so it tells of no new PIN.
+        COMPARE_NOTES(notifications, boot.daemon, QStringList { u"PIN code changed|cellular.positive"_s });
         QVERIFY(boot.logKeepsSecret({ Pin, WrongPin, Puk, WrongPuk, NewPin }));
-    }
-
-    // The card goes while its PIN is asked for: that query is over, failed.
-    void simRemoved()
-    {
-        if (onModemManager())
-            QSKIP("ModemManager's generic plugin does not watch for a pulled card");
-        Phone boot({}, false);
-        STEP(bootAndLaunch(boot));
-        QCOMPARE(boot.realOfono.step(u"remove"_s), u"ok"_s);
-        STEP(boot.expectDone(false));
     }
 
     // On the boot's page: a wrong PIN; a second launch that changes nothing;
@@ -148,6 +103,8 @@ private Q_SLOTS:
     // then the right PIN.
     void bootPinAndEmergencyCall()
     {
+        NotificationsMock notifications;
+        QVERIFY(notifications.start());
         Phone boot({}, false);
         STEP(bootAndLaunch(boot));
         QCOMPARE(boot.launch(), 0);
@@ -156,7 +113,7 @@ private Q_SLOTS:
         QCOMPARE(boot.realOfono.step(u"left"_s), u"2 10"_s);
 
         const QString window = boot.page();
-        QCOMPARE(stackingLayer(window), u"3"_s);
+        QCOMPARE(boot.layer(), u"3"_s);
         QVERIFY(XTools::type(window, u"999"_s));
         QVERIFY(boot.daemon.ping());
         const bool online = !onModemManager();
@@ -166,9 +123,9 @@ private Q_SLOTS:
         QVERIFY(XTools::click(g.x() + g.width() * 93 / 480, g.y() + g.height() * 688 / 854));
         QVERIFY(boot.realOfono.waitReceived(u"ATD999;"_s));
         QVERIFY(!online || boot.realOfono.received().contains(u"AT+CFUN=1"_s));
-        QTRY_COMPARE_WITH_TIMEOUT(stackingLayer(window), u"0"_s, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(boot.layer(), u"0"_s, 10000);
         QCOMPARE(boot.realOfono.step(u"hangup"_s), u"ok"_s);
-        QTRY_COMPARE_WITH_TIMEOUT(stackingLayer(window), u"3"_s, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(boot.layer(), u"3"_s, 10000);
 
         for (int i = 0; i < 3; ++i)
             QVERIFY(XTools::key(window, u"BackSpace"_s));
@@ -178,6 +135,7 @@ private Q_SLOTS:
         QCOMPARE(boot.seen(), (QStringList { u"Shown"_s, u"Done true"_s }));
         QCOMPARE(codesSent(boot),
             (QStringList { u"AT+CPIN=\"%1\""_s.arg(WrongPin), u"AT+CPIN=\"%1\""_s.arg(Pin) }));
+        COMPARE_NOTES(notifications, boot.daemon, QStringList());
         QVERIFY(boot.logKeepsSecret({ Pin, WrongPin }));
     }
 
@@ -229,7 +187,7 @@ private Q_SLOTS:
         NotificationsMock notifications;
         QVERIFY(notifications.start());
         Phone boot({}, false);
-        STEP(readySim(boot, locked));
+        QVERIFY(boot.realOfono.start(card(locked ? u"on"_s : u"off"_s)) && boot.readySim(locked));
         const int before = int(boot.realOfono.received().size());
         QCOMPARE(boot.call(enable.isEmpty() ? u"ChangePinCode"_s : u"EnablePinQuery"_s, enable).type(),
             QDBusMessage::ReplyMessage);
@@ -242,7 +200,7 @@ private Q_SLOTS:
                 QVERIFY(boot.waitLog(title, ++titles[title]));
         }
         if (enable.isEmpty()) {
-            QTRY_COMPARE_WITH_TIMEOUT(notifications.shown(), QStringList { outcome }, 20000);
+            COMPARE_NOTES(notifications, boot.daemon, QStringList { outcome });
         } else {
             QVERIFY(boot.waitFor(outcome));
             // The state as the card has it now.
@@ -253,12 +211,18 @@ private Q_SLOTS:
             QCOMPARE(boot.seen().filter(u"Enabled"_s), QStringList { outcome });
         }
         QTRY_VERIFY(boot.page(false).isEmpty());
-        QVERIFY(boot.daemon.ping());
+        if (!enable.isEmpty()) {
+            // A wrong PIN is told of as in a change.
+            const QStringList notes = typed.value(0) == WrongPin
+                ? QStringList { u"Incorrect PIN code|sim.error"_s }
+                : QStringList();
+            COMPARE_NOTES(notifications, boot.daemon, notes);
+        }
         QCOMPARE(codesSent(boot, before), sent.isEmpty() ? QStringList() : QStringList { sent });
         QCOMPARE(boot.realOfono.step(u"left"_s), typed.value(0) == WrongPin ? u"2 10"_s : u"3 10"_s);
         // Not a boot query: no further PIN query signal, no further token.
         QCOMPARE(boot.seen().filter(u"Done"_s).size(), locked ? 1 : 0);
-        QCOMPARE(boot.fifo.tokens(), ReadyDone);
+        QCOMPARE(boot.fifo.tokens(), Phone::ReadyDone);
         QVERIFY(boot.logKeepsSecret({ Pin, WrongPin, NewPin }));
     }
 
@@ -327,7 +291,7 @@ private Q_SLOTS:
         QFETCH(int, delayMs);
         QFETCH(bool, launch);
         QFETCH(int, boots);
-        const QStringList stageOver = delayMs > 10000 ? ReadyDone : Ready;
+        const QStringList stageOver = delayMs > 10000 ? Phone::ReadyDone : Ready;
         for (int i = 0; i < boots; ++i) {
             Phone boot({}, false);
             if (!delayMs)

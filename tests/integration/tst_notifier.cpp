@@ -176,6 +176,11 @@ private Q_SLOTS:
         QCOMPARE(shown.mid(1), (QStringList { u"note 0"_s, u"note 1"_s, u"note 2"_s, u"note 3"_s }));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(banners().isEmpty());
+        // What fits is shown whole.
+        const QString longest(Notifier::MaxTextLength, QLatin1Char('y'));
+        notifier.showBanner(longest);
+        QTRY_COMPARE(banners().size(), 1);
+        QCOMPARE(banners().first()->title(), longest);
     }
 
     void endReasons_data()

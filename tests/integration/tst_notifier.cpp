@@ -163,7 +163,7 @@ private Q_SLOTS:
             QtWarningMsg, "4 banners waiting: further banners dropped until one has been shown");
         notifier.showBanner(huge);
         for (int i = 0; i < 12; ++i)
-            notifier.showBanner(u"note %1"_s.arg(i % 6));
+            notifier.showBanner(u"note %1"_s.arg(i / 2 % 6)); // each twice in a row
         notifier.showBanner(huge);
         QStringList shown;
         for (int i = 0; i < 5; ++i) {

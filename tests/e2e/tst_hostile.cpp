@@ -515,6 +515,8 @@ print('sent'))"_s });
             "offline status! Error: org.freedesktop.DBus.Error.NoReply");
         row("radio states signal of a string", "/com/vexa/pavo/signal", "com.vexa.pavo.signal",
             "radio_states_ind", "s", args({ "1" }));
+        row("call state signal of one string", "/com/vexa/pavo/signal", "com.vexa.pavo.signal",
+            "sig_call_state_ind", "s", args({ "none" }));
     }
 
     void againstDaemon()

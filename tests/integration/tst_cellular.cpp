@@ -84,6 +84,56 @@ private Q_SLOTS:
         QTRY_VERIFY(!OfonoModem::instance()->hasModem());
     }
 
+    // Every lock oFono names, to SIM status: personalisation locks are
+    // "rejected", the second PIN's locks no concern of the boot.
+    void ofonoLockMapping_data()
+    {
+        QTest::addColumn<QString>("required");
+        QTest::addColumn<int>("pukTries");
+        QTest::addColumn<int>("status");
+        for (const char* ready : { "none", "pin2", "puk2" })
+            QTest::newRow(ready) << QString::fromLatin1(ready) << 10 << 0;
+        for (const char* lock : { "phone", "firstphone", "network", "netsub", "service", "corp",
+                 "firstphonepuk", "networkpuk", "netsubpuk", "servicepuk", "corppuk" })
+            QTest::newRow(lock) << QString::fromLatin1(lock) << 10 << 6;
+        QTest::newRow("pin") << u"pin"_s << 10 << 4;
+        QTest::newRow("puk, one try left") << u"puk"_s << 1 << 5;
+        QTest::newRow("puk, none left") << u"puk"_s << 0 << 2;
+        QTest::newRow("a lock of a newer oFono") << u"sim-x"_s << 10 << 3;
+    }
+
+    void ofonoLockMapping()
+    {
+        QFETCH(QString, required);
+        QFETCH(int, pukTries);
+        QFETCH(int, status);
+        const QVariantMap sim { { u"Present"_s, true }, { u"PinRequired"_s, required },
+            { u"Retries"_s, QVariantMap { { u"puk"_s, pukTries } } } };
+        QCOMPARE(OfonoMapping::simStatus(true, true, sim), status);
+    }
+
+    // Single values a backend reports, to what the daemon compares them with.
+    void valueMappings()
+    {
+        // The PIN query is on exactly when oFono lists "pin" among the locks.
+        const auto query = [](const QStringList& locked) {
+            return OfonoMapping::pinQuery({ { u"LockedPins"_s, locked } });
+        };
+        QCOMPARE(query({ u"puk"_s, u"pin"_s }), int(SIMSecurity::QueryEnabled));
+        QCOMPARE(query({ u"puk"_s }), int(SIMSecurity::QueryDisabled));
+        // ModemManager's registration states: idle, home, searching, denied,
+        // unknown, roaming, home and roaming for SMS only.
+        const QList<int> registration { 2, 0, 3, 5, -1, 1, 0, 1 };
+        for (int state = 0; state < registration.size(); ++state)
+            QCOMPARE(MmMapping::registrationStatus(state), registration.at(state));
+        const QString me = u"org.freedesktop.ModemManager1.Error.MobileEquipment."_s;
+        const QList<std::pair<QString, int>> errors { { me + u"IncorrectPassword"_s, WrongCode },
+            { me + u"SimBusy"_s, SimNotReady },
+            { u"org.freedesktop.ModemManager1.Error.Core.InProgress"_s, QuietFailure } };
+        for (const auto& [name, error] : errors)
+            QCOMPARE(MmMapping::simError(name), error);
+    }
+
     void simStatusMapping_data()
     {
         QTest::addColumn<bool>("withOfono");
@@ -107,8 +157,6 @@ private Q_SLOTS:
         QTest::newRow("puk") << true << none << QStringList { "SetPinRequired:puk" } << 5;
         QTest::newRow("puk, no tries left")
             << true << none << QStringList { "SetRetries:puk:0", "SetPinRequired:puk" } << 2;
-        QTest::newRow("pin2") << true << unlocked << QStringList { "SetPinRequired:pin2" } << 0;
-        QTest::newRow("phone") << true << unlocked << QStringList { "SetPinRequired:phone" } << 6;
         QTest::newRow("modem removed") << true << none << QStringList { "RemoveModem" } << -1;
         QTest::newRow("modem back") << true << none << QStringList { "RemoveModem", "AddModem" } << 4;
         // oFono going away is "unknown", never a missing card.

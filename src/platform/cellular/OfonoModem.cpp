@@ -1,6 +1,7 @@
 #include "OfonoModem.h"
 
 #include "OfonoMapping.h"
+#include "SIMError.h"
 
 #include "../DBusShape.h"
 #include "../Trace.h"
@@ -195,6 +196,9 @@ void OfonoModem::takeInterfaceProperties(
     if (reply.type() != QDBusMessage::ReplyMessage) {
         qWarning(
             "oFono: cannot read %s properties: %s", qPrintable(interface), qPrintable(reply.errorName()));
+        // Slow, not gone: nothing else would bring the interface's state.
+        if (OfonoMapping::simError(reply.errorName()) == SIM::NoReply)
+            fetchInterface(interface, false);
         return;
     }
     const QByteArray what = interface.toLatin1() + ".GetProperties";
@@ -276,7 +280,7 @@ void OfonoModem::listModems(bool blocking)
         m_starting = false;
         return;
     }
-    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, ListTimeoutMs), this);
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, CallTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
         w->deleteLater();
         takeModemList(w->reply());
@@ -287,6 +291,10 @@ void OfonoModem::takeModemList(const QDBusMessage& reply)
 {
     if (reply.type() != QDBusMessage::ReplyMessage) {
         KTRACE() << "no modem list:" << reply.errorName() << reply.errorMessage();
+        // An oFono still starting (or busy) is asked again: a modem it already
+        // has is announced no other way.
+        if (OfonoMapping::simError(reply.errorName()) == SIM::NoReply && m_path.isEmpty())
+            listModems(false);
         return;
     }
     if (!DBusShape::expectShape(reply, QLatin1String("a(oa{sv})"), "org.ofono.Manager.GetModems"))

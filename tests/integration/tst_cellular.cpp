@@ -159,6 +159,9 @@ private Q_SLOTS:
             << true << none << QStringList { "SetRetries:puk:0", "SetPinRequired:puk" } << 2;
         QTest::newRow("modem removed") << true << none << QStringList { "RemoveModem" } << -1;
         QTest::newRow("modem back") << true << none << QStringList { "RemoveModem", "AddModem" } << 4;
+        // The first listing outlasts a short wait: it must still bring the modem.
+        QTest::newRow("oFono slow at start")
+            << true << QVariantMap { { u"start_delay_ms"_s, 3000 } } << QStringList() << 4;
         // oFono going away is "unknown", never a missing card.
         QTest::newRow("oFono leaves") << true << none << QStringList { "Quit" } << -1;
         // The card's lock arrives as a change just before a read that still

@@ -447,6 +447,8 @@ def add_modem_methods(st, modem):
 
 
 def load(mock, parameters):
+    # an oFono that owns its name before it can answer, as one still starting
+    time.sleep(int((parameters or {}).get('start_delay_ms', 0)) / 1000.0)
     st = Ofono(mock, parameters or {})
     mock.ofono = st
     def get_modems():
